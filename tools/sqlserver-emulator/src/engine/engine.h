@@ -1,0 +1,83 @@
+// The stand-in's database engine: catalog, sessions and statement execution,
+// independent of the wire protocol that carries the batches.
+#pragma once
+
+#include "response_sink.h"
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace emulator {
+
+// A --fault rule that the engine applies to statements whose text contains
+// `text` (case-insensitive). hang-login is the protocol layer's business.
+struct FaultRule {
+    enum class Kind { fail, drop, delay };
+    Kind kind;
+    std::u16string text;
+    int value = 0;  // message number for fail, milliseconds for delay
+};
+
+struct EngineOptions {
+    std::filesystem::path state_dir;                 // catalog files live here
+    std::map<char, std::filesystem::path> drives;    // upper-case letter -> host folder
+    std::vector<FaultRule> faults;
+};
+
+// What a LOGIN7 asked for, decoded by the protocol layer.
+struct LoginRequest {
+    std::u16string user;
+    std::u16string password;
+    std::u16string database;      // empty: the login's default database
+    bool odbc_behaviour = false;  // fODBC: the session starts with QUOTED_IDENTIFIER ON
+};
+
+struct LoginAccepted {
+    int spid;
+    std::u16string database;  // the session's current database after login
+};
+
+// The errors to send (e.g. 18456 or 4060) when the login is refused.
+struct LoginRefused {
+    std::vector<ServerMessage> errors;
+};
+
+enum class BatchEnd {
+    completed,        // every statement answered through the sink
+    drop_connection,  // a drop fault matched: close the socket without answering
+};
+
+// Thread-safe: sessions run on their own threads and call in concurrently.
+// Delays and long restores do not hold the engine's lock, so other sessions
+// keep being served while one waits.
+class Engine {
+public:
+    // Loads the catalog from options.state_dir when it holds one.
+    explicit Engine(EngineOptions options);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    std::variant<LoginAccepted, LoginRefused> login(const LoginRequest& request);
+
+    // Ends a session (the client disconnected or the connection dropped).
+    void close_session(int spid);
+
+    // Runs one SQL batch of the session. Every statement ends with
+    // sink.statement_done; an unsupported statement is an error message
+    // naming it as not supported by the emulator, never a silent success.
+    BatchEnd execute_batch(int spid, const std::u16string& sql, ResponseSink& sink);
+
+    // Writes the catalog to the state folder. Also done after every change.
+    void save();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace emulator
