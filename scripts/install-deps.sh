@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages only, what building and testing need, when
+# something is missing. Run as root on Debian 12.
+set -euo pipefail
+packages=(
+    cmake g++ make googletest libgtest-dev          # host tree and its tests
+    mingw-w64 g++-mingw-w64-x86-64-posix            # Windows tree
+    wine wine64 xvfb xauth fonts-wqy-microhei       # running dbinstall.exe
+    unixodbc unixodbc-dev tdsodbc freetds-bin       # ODBC to SQL Server, tsql
+    nodejs npm                                      # the tedious client tests
+    imagemagick x11-apps                            # screenshots of the windows
+)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

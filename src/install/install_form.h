@@ -1,0 +1,37 @@
+// What the install pipeline reads from and writes to the installer form: the
+// five fields, the store-mode choice, the status line, the log and the Install
+// button. The window implements it; so does the unattended console front end.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace install {
+
+enum class StoreMode { single_store, chain_headquarters, chain_branch };
+
+class InstallForm {
+public:
+    virtual ~InstallForm() = default;
+
+    virtual std::wstring server_name() const = 0;       // sle_sqlserver
+    virtual std::wstring data_path() const = 0;         // sle_sqldbpath
+    virtual std::wstring template_file() const = 0;     // sle_sourcedb
+    virtual std::wstring admin_login() const = 0;       // sle_sa
+    virtual std::wstring admin_password() const = 0;    // sle_password
+
+    // The first checked of rb_1, rb_2, rb_3; nullopt when none is.
+    virtual std::optional<StoreMode> store_mode() const = 0;
+
+    virtual std::wstring status_text() const = 0;                 // st_info
+    virtual void set_status_text(const std::wstring& text) = 0;
+    virtual void append_to_log(const std::wstring& text) = 0;     // mle_1 gains `text` at its end
+
+    virtual void set_install_enabled(bool enabled) = 0;           // cb_1
+
+    // Opens the check-code dialog and returns its result string ("1" when
+    // the operator retyped the code, anything else when not).
+    virtual std::wstring confirm_reinstall() = 0;
+};
+
+}  // namespace install

@@ -1,0 +1,66 @@
+// SQLCA: the process's one connection to SQL Server, over ODBC. Every
+// statement leaves status_code() and error_text() for the caller to test.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class Transaction {
+public:
+    static constexpr long success = 0;
+    static constexpr long failure = -1;
+    static constexpr long not_found = 100;  // single-row query only
+
+    Transaction();
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    // Properties read by connect(); set them before connecting.
+    std::wstring interface_name;
+    std::wstring server_name;     // passed to the driver as typed: host, host,port or host\instance
+    std::wstring database_name;
+    std::wstring login_id;
+    std::wstring login_password;
+    bool auto_commit = true;
+
+    // CONNECT: status 0 on success; otherwise non-zero with error_text set.
+    void connect();
+
+    // DISCONNECT: safe on a connection that is not open; never fails.
+    void disconnect();
+
+    bool connected() const;
+
+    // Immediate execution: sends `sql` exactly as given and drains every
+    // result. Status 0 when the server ran it, -1 with error_text otherwise.
+    void execute_immediate(const std::wstring& sql);
+
+    // Single-row query: each `?` in `query` is replaced, in order, by the
+    // matching value as a Unicode string literal (N'...', single quotes
+    // doubled). Status 0 with the first column of the first row in `result`,
+    // 100 when no row came back, -1 on error. `result` is untouched unless
+    // status is 0.
+    void select_single(const std::wstring& query, const std::vector<std::wstring>& values,
+                       std::wstring& result);
+
+    long status_code() const { return status_code_; }
+    const std::wstring& error_text() const { return error_text_; }
+
+    // Receives the server's informational messages (e.g. a restore's
+    // "10 percent processed.") as they are read.
+    void set_info_listener(std::function<void(const std::wstring&)> listener);
+
+private:
+    struct Handles;
+    std::unique_ptr<Handles> handles_;
+    long status_code_ = 0;
+    std::wstring error_text_;
+    std::function<void(const std::wstring&)> info_listener_;
+};
+
+}  // namespace platform
