@@ -33,5 +33,10 @@ for _ in $(seq 50); do
 done
 
 "$here/wine-prefix.sh" "$WINEPREFIX"
+# The prefix script's wineserver lingers a moment; the persistent one must
+# replace it, and the prefix's own start-up programs must run before the
+# tests, or they hold the tests' output pipes open.
+wineserver -w
 wineserver -p
+wineboot >/dev/null 2>&1 </dev/null
 "$@"
