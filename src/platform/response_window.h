@@ -1,0 +1,77 @@
+// A response window built from a form table: the runtime's window object,
+// with the open, clicked and close-query steps for the form's logic to fill
+// in, and the control operations (text, enabled, checked, focus) by control ID.
+#pragma once
+
+#include "form.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct HWND__;
+
+namespace platform {
+
+using WindowHandle = HWND__*;
+
+class BuiltForm;
+
+class ResponseWindow {
+public:
+    explicit ResponseWindow(const FormSpec& form);
+    virtual ~ResponseWindow();
+    ResponseWindow(const ResponseWindow&) = delete;
+    ResponseWindow& operator=(const ResponseWindow&) = delete;
+
+    // Builds the window and its controls, hidden, centred on the screen, then
+    // runs the open step. Returns false when Windows refused the window.
+    bool create(WindowHandle owner);
+
+    // Makes the window visible and gives the focus to the first control of
+    // the tab sequence.
+    void show();
+
+    // Runs the close-query step, then destroys the window.
+    void close();
+
+    bool is_open() const { return handle_ != nullptr; }
+    WindowHandle handle() const { return handle_; }
+
+    // Tab and Shift+Tab: the focus moves along the form's tab sequence,
+    // skipping disabled and hidden controls.
+    void focus_next_control(bool backwards);
+
+    std::wstring text(int control_id) const;
+    void set_text(int control_id, const std::wstring& text);
+    void append_text(int control_id, const std::wstring& text);
+    bool enabled(int control_id) const;
+    void set_enabled(int control_id, bool enabled);
+    bool checked(int control_id) const;
+    void set_focus(int control_id);
+
+    void set_caption(const std::wstring& caption);
+    void set_client_width(int units);
+    void move_to(int x_units, int y_units);  // screen position of the window's top-left corner
+    void centre_on_screen();
+
+    // Window procedure entry; not for the form's logic.
+    std::intptr_t handle_message(unsigned message, std::uintptr_t wparam, std::intptr_t lparam);
+
+protected:
+    virtual void on_open() {}
+    virtual void on_clicked(int control_id) { (void)control_id; }
+    virtual void on_close_query() {}
+
+    const FormSpec& form() const { return form_; }
+
+private:
+    friend struct WindowProcedure;
+
+    const FormSpec& form_;
+    WindowHandle handle_ = nullptr;
+    std::unique_ptr<BuiltForm> controls_;
+    bool closing_ = false;
+};
+
+}  // namespace platform

@@ -1,0 +1,32 @@
+// The runtime's start entry.
+#include "runtime.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <exception>
+#include <string>
+
+namespace platform {
+
+int start(const std::function<int()>& application)
+{
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    // The folder browser needs COM in a single-threaded apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    int exit_code = 1;
+    try {
+        exit_code = application();
+    } catch (const std::exception& error) {
+        const std::string what = error.what();
+        std::wstring text(what.size(), L'\0');
+        text.resize(size_t(MultiByteToWideChar(CP_ACP, 0, what.data(), int(what.size()), text.data(), int(text.size()))));
+        MessageBoxW(nullptr, text.c_str(), L"dbinstall", MB_OK | MB_ICONERROR);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return exit_code;
+}
+
+}  // namespace platform
