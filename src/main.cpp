@@ -2,14 +2,21 @@
 // application object, opens w_main and returns when it has closed.
 #include "app/application.h"
 #include "main_window/w_main.h"
+#include "platform/machine.h"
 #include "platform/runtime.h"
 #include "platform/win32_prompts.h"
+#include "unattended/command_line.h"
+#include "unattended/run_unattended.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    // The command line is ignored.
+    // The command line is ignored unless it asks for the unattended mode.
+    const std::vector<std::wstring> arguments = platform::command_line_arguments();
+    if (unattended::mode_of(arguments) != unattended::Mode::interactive) {
+        return platform::start([&] { return unattended::run_from_command_line(arguments); });
+    }
     return platform::start([] {
         app::Application application;
         application.open();

@@ -2,6 +2,7 @@
 #include "machine.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 namespace platform {
 
@@ -23,6 +24,26 @@ std::wstring working_directory()
     }
     path.resize(length < path.size() ? length : 0);
     return path;
+}
+
+std::wstring environment_variable(const std::wstring& name)
+{
+    const DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+    if (size == 0) return {};
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name.c_str(), value.data(), size);
+    value.resize(length < size ? length : 0);
+    return value;
+}
+
+std::vector<std::wstring> command_line_arguments()
+{
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (arguments == nullptr) return {};
+    std::vector<std::wstring> result(arguments + (count > 0 ? 1 : 0), arguments + count);
+    LocalFree(arguments);
+    return result;
 }
 
 std::optional<ScreenSize> display_size()

@@ -1,9 +1,10 @@
 // Facts about the machine and the process: computer name, working directory,
-// screen size.
+// environment, command line, screen size.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -18,6 +19,12 @@ struct ScreenSize {
     int width;   // pixels
     int height;  // pixels
 };
+
+// The process's environment variable `name`, or "" when it is not set.
+std::wstring environment_variable(const std::wstring& name);
+
+// The process's command-line arguments after the program name.
+std::vector<std::wstring> command_line_arguments();
 
 // The primary screen's size, or nullopt when the system does not report it.
 std::optional<ScreenSize> display_size();

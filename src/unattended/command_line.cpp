@@ -1,0 +1,77 @@
+// Parsing of the unattended command line.
+#include "command_line.h"
+
+#include <map>
+
+namespace unattended {
+namespace {
+
+const std::map<std::wstring, install::StoreMode> store_modes = {
+    {L"single", install::StoreMode::single_store},
+    {L"headquarters", install::StoreMode::chain_headquarters},
+    {L"branch", install::StoreMode::chain_branch},
+};
+
+}  // namespace
+
+Mode mode_of(const std::vector<std::wstring>& arguments) {
+    if (arguments.empty()) return Mode::interactive;
+    if (arguments.front() == L"--unattended") return Mode::unattended;
+    if (arguments.front() == L"--help") return Mode::help;
+    return Mode::interactive;
+}
+
+std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<std::wstring>& arguments) {
+    UnattendedOptions options;
+    const std::map<std::wstring, std::optional<std::wstring>*> texts = {
+        {L"--server", &options.server},
+        {L"--data-path", &options.data_path},
+        {L"--template", &options.template_file},
+        {L"--login", &options.login},
+    };
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        if (argument == L"--drop-existing") {
+            options.drop_existing = true;
+            continue;
+        }
+        const bool takes_value = texts.count(argument) > 0 || argument == L"--store-mode";
+        if (!takes_value) return UsageError{L"unknown option: " + argument};
+        if (i + 1 >= arguments.size()) return UsageError{L"missing value after " + argument};
+        const std::wstring& value = arguments[++i];
+        if (argument == L"--store-mode") {
+            auto mode = store_modes.find(value);
+            if (mode == store_modes.end()) {
+                return UsageError{L"unknown store mode: " + value + L" (single, headquarters or branch)"};
+            }
+            options.store_mode = mode->second;
+        } else {
+            *texts.at(argument) = value;
+        }
+    }
+    return options;
+}
+
+std::wstring usage_text(bool with_exit_statuses) {
+    std::wstring text =
+        L"usage: dbinstall.exe --unattended [--server NAME] [--data-path PATH] [--template FILE]\n"
+        L"                     [--login LOGIN] [--store-mode single|headquarters|branch] [--drop-existing]\n"
+        L"       dbinstall.exe --help\n"
+        L"The administrator's password is taken from the environment variable KORVENA_SA_PASSWORD.\n"
+        L"Options left out take the values the installer window would show.\n";
+    if (with_exit_statuses) {
+        text +=
+            L"Exit status:\n"
+            L"  0  the database was installed\n"
+            L"  1  a statement failed\n"
+            L"  2  usage error\n"
+            L"  3  the template file is missing\n"
+            L"  4  the connection to the server failed\n"
+            L"  5  an old database is present and --drop-existing was not given\n"
+            L"  6  the old database is in use\n"
+            L"  7  a name in dbinstall.ini was refused\n";
+    }
+    return text;
+}
+
+}  // namespace unattended

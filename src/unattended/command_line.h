@@ -1,0 +1,41 @@
+// The unattended command line: which options were given, or why it is wrong.
+#pragma once
+
+#include "install/install_form.h"
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace unattended {
+
+// Options left out stay empty (nullopt) and take the form's defaults.
+struct UnattendedOptions {
+    std::optional<std::wstring> server;
+    std::optional<std::wstring> data_path;
+    std::optional<std::wstring> template_file;
+    std::optional<std::wstring> login;
+    install::StoreMode store_mode = install::StoreMode::single_store;
+    bool drop_existing = false;
+};
+
+struct HelpRequested {};
+
+struct UsageError {
+    std::wstring reason;  // one line, no usage text
+};
+
+enum class Mode { interactive, unattended, help };
+
+// Which way the program was started: only a first argument of --unattended
+// or --help changes it from the window.
+Mode mode_of(const std::vector<std::wstring>& arguments);
+
+// Parses the arguments after --unattended.
+std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<std::wstring>& arguments);
+
+// The usage lines, and with `with_exit_statuses` the meaning of each status.
+std::wstring usage_text(bool with_exit_statuses);
+
+}  // namespace unattended

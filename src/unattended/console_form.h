@@ -1,0 +1,47 @@
+// The install form of an unattended run: fields from the command line, the
+// log written to standard output line by line, the check-code question
+// answered by --drop-existing.
+#pragma once
+
+#include "install/install_form.h"
+
+namespace unattended {
+
+struct FormValues {
+    std::wstring server_name;
+    std::wstring data_path;
+    std::wstring template_file;
+    std::wstring admin_login;
+    std::wstring admin_password;
+    install::StoreMode store_mode = install::StoreMode::single_store;
+    bool drop_existing = false;
+};
+
+class ConsoleForm : public install::InstallForm {
+public:
+    explicit ConsoleForm(FormValues values) : values_(std::move(values)) {}
+
+    std::wstring server_name() const override { return values_.server_name; }
+    std::wstring data_path() const override { return values_.data_path; }
+    std::wstring template_file() const override { return values_.template_file; }
+    std::wstring admin_login() const override { return values_.admin_login; }
+    std::wstring admin_password() const override { return values_.admin_password; }
+    std::optional<install::StoreMode> store_mode() const override { return values_.store_mode; }
+
+    std::wstring status_text() const override { return status_; }
+    void set_status_text(const std::wstring& text) override { status_ = text; }
+    void append_to_log(const std::wstring& text) override;
+
+    void set_install_enabled(bool) override {}
+    std::wstring confirm_reinstall() override { return values_.drop_existing ? L"1" : L"0"; }
+
+private:
+    FormValues values_;
+    std::wstring status_;
+};
+
+// The message boxes of an unattended run, written to standard error as
+// "title: text" (the text alone when the title is empty).
+std::wstring message_line(const std::wstring& title, const std::wstring& text);
+
+}  // namespace unattended

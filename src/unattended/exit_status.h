@@ -1,0 +1,12 @@
+// The documented exit statuses of an unattended run, one per way a run ends.
+#pragma once
+
+#include "install/wf_installdb.h"
+
+namespace unattended {
+
+constexpr int exit_usage_error = 2;
+
+int exit_status_of(install::InstallOutcome outcome);
+
+}  // namespace unattended

@@ -1,0 +1,61 @@
+// The unattended run: options and machine defaults make the form's values,
+// then the pipeline runs exactly as behind the Install button.
+#include "run_unattended.h"
+
+#include "app/application.h"
+#include "app/install_settings.h"
+#include "app/machine_defaults.h"
+#include "command_line.h"
+#include "console_form.h"
+#include "console_prompts.h"
+#include "exit_status.h"
+#include "install/wf_installdb.h"
+#include "platform/console.h"
+#include "platform/machine.h"
+
+namespace unattended {
+namespace {
+
+int install(const UnattendedOptions& options)
+{
+    app::Application application;
+    application.open();
+    const app::InstallSettings settings = app::load_install_settings(application.gs_dbname);
+    const app::MachineDefaults defaults = app::machine_defaults(settings.is_dbname);
+
+    ConsolePrompts prompts;
+    if (!defaults.sql_server_found) prompts.message_box(app::sql_server_missing_title, app::sql_server_missing_text);
+
+    ConsoleForm form(FormValues{
+        options.server.value_or(defaults.server_name),
+        options.data_path.value_or(defaults.data_path),
+        options.template_file.value_or(defaults.template_file),
+        options.login.value_or(defaults.admin_login),
+        // Never from the command line, where every user of the machine can read it.
+        platform::environment_variable(L"KORVENA_SA_PASSWORD"),
+        options.store_mode,
+        options.drop_existing,
+    });
+    install::InstallContext context{form, prompts, application.SQLCA, settings, application.gs_appname};
+    return exit_status_of(install::wf_installdb(context));
+}
+
+}  // namespace
+
+int run_from_command_line(const std::vector<std::wstring>& arguments)
+{
+    platform::connect_console();
+    if (mode_of(arguments) == Mode::help) {
+        platform::write_text(platform::Stream::output, usage_text(true));
+        return 0;
+    }
+    const std::vector<std::wstring> options_text(arguments.begin() + 1, arguments.end());
+    auto parsed = parse_unattended(options_text);
+    if (auto* error = std::get_if<UsageError>(&parsed)) {
+        platform::write_text(platform::Stream::error, error->reason + L"\n" + usage_text(false));
+        return exit_usage_error;
+    }
+    return install(std::get<UnattendedOptions>(parsed));
+}
+
+}  // namespace unattended
