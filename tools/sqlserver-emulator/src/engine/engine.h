@@ -26,6 +26,7 @@ struct EngineOptions {
     std::filesystem::path state_dir;                 // catalog files live here
     std::map<char, std::filesystem::path> drives;    // upper-case letter -> host folder
     std::vector<FaultRule> faults;
+    std::u16string sa_password;                      // the password of the login sa
 };
 
 // What a LOGIN7 asked for, decoded by the protocol layer.

@@ -1,0 +1,56 @@
+// The catalog outlives the engine: a new engine on the same state folder sees
+// the same databases, logins, tables and rows.
+#include "engine_fixture.h"
+
+#include <fstream>
+
+namespace emulator::testing {
+namespace {
+
+using PersistenceTest = EngineTest;
+
+TEST_F(PersistenceTest, ANewEngineSeesEverythingTheOldOneChanged) {
+    const int sa = login_sa();
+    ok(sa, u"CREATE DATABASE kept ON PRIMARY (NAME = N'kept_data', FILENAME = N'D:\\data\\kept.MDF', SIZE = 1)");
+    ok(sa, u"use kept\ncreate table notes (id int NOT NULL, body nvarchar(max))");
+    // Texts that the state file must escape come back unchanged.
+    ok(sa, u"insert into notes values (1, N'tab\there\nnew line \\N back\\slash 分店'), (2, NULL)");
+    ok(sa, u"sp_addlogin 'clerk', 'pw', kept");
+    ok(sa, u"sp_addsrvrolemember 'clerk', sysadmin");
+
+    auto engine_options = options();
+    engine_options.sa_password = u"Changed#2";
+    start(engine_options);
+
+    EXPECT_TRUE(std::holds_alternative<LoginRefused>(engine_->login({u"sa", u"Secret#1", {}, false})));
+    const int again = login(u"sa", u"Changed#2");
+    const auto notes = ok(again, u"select id, body from kept.dbo.notes");
+    ASSERT_EQ(notes.results.at(0).rows.size(), 2u);
+    EXPECT_EQ(notes.results[0].rows[0][1], Value(std::u16string(u"tab\there\nnew line \\N back\\slash 分店")));
+    EXPECT_EQ(notes.results[0].rows[1][1], Value(std::monostate{}));
+    EXPECT_EQ(scalar(again, u"select filename from sysdatabases where name = 'kept'"),
+              Value(std::u16string(u"D:\\data\\kept.MDF")));
+    EXPECT_EQ(scalar(again, u"select sysadmin from syslogins where name = 'clerk'"), Value(1));
+
+    const int clerk = login(u"clerk", u"pw");
+    EXPECT_EQ(scalar(clerk, u"select count(*) from notes"), Value(2));
+    // Drops survive a restart too, and the files go with the database.
+    engine_->close_session(clerk);
+    ok(again, u"Drop DATABASE kept");
+    start(options());
+    EXPECT_EQ(scalar(login_sa(), u"select count(*) from sysdatabases where name = 'kept'"), Value(0));
+    EXPECT_FALSE(std::filesystem::exists(drive_d() / "data" / "kept.MDF"));
+}
+
+TEST_F(PersistenceTest, ADamagedCatalogIsReportedNotReplaced) {
+    engine_.reset();
+    std::ofstream(state_dir() / "catalog.txt", std::ios::trunc) << "something else\n";
+    EXPECT_THROW(start(options()), std::runtime_error);
+    std::ifstream in(state_dir() / "catalog.txt");
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "something else");
+}
+
+}  // namespace
+}  // namespace emulator::testing

@@ -1,0 +1,14 @@
+// BACKUP DATABASE and RESTORE DATABASE in the stand-in's own backup format.
+#pragma once
+
+#include "statement_context.h"
+#include "statements.h"
+
+namespace emulator {
+
+Outcome run_backup(StatementContext& context, const BackupStatement& backup);
+// Copies files without holding the engine lock; spreads context.delay over
+// its progress messages and stops early on attention.
+Outcome run_restore(StatementContext& context, const RestoreStatement& restore);
+
+}  // namespace emulator

@@ -1,0 +1,14 @@
+// SELECT, INSERT, DELETE and CREATE TABLE on user and system tables.
+#pragma once
+
+#include "statement_context.h"
+#include "statements.h"
+
+namespace emulator {
+
+Outcome run_select(StatementContext& context, const SelectStatement& select);
+Outcome run_insert(StatementContext& context, const InsertStatement& insert);
+Outcome run_delete(StatementContext& context, const DeleteStatement& remove);
+Outcome run_create_table(StatementContext& context, const CreateTableStatement& create);
+
+}  // namespace emulator

@@ -1,0 +1,99 @@
+// Creating and dropping databases, files first and catalog after.
+#include "database_statements.h"
+
+#include "database_files.h"
+#include "messages.h"
+#include "windows_paths.h"
+
+#include <cerrno>
+#include <system_error>
+
+namespace emulator {
+namespace {
+
+constexpr int64_t default_file_size = int64_t{8} << 20;
+
+struct PlannedFile {
+    DatabaseFile file;
+    int64_t size_bytes;
+};
+
+std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatabaseStatement& create) {
+    std::vector<PlannedFile> planned;
+    if (create.data_files.empty()) {
+        // Without file specifications the files go to the server's own data folder.
+        const auto folder = context.options.state_dir / "data";
+        std::filesystem::create_directories(folder);
+        for (const auto& [suffix, kind] : {std::pair{u".mdf", FileKind::data}, std::pair{u"_log.ldf", FileKind::log}}) {
+            const auto host = folder / to_utf8(create.name + suffix);
+            const std::u16string logical = kind == FileKind::data ? create.name : create.name + u"_log";
+            planned.push_back({{logical, from_utf8(host.string()), host, kind}, default_file_size});
+        }
+        return planned;
+    }
+    auto add = [&](const std::vector<FileSpec>& specs, FileKind kind) {
+        for (const auto& spec : specs) {
+            const auto host = map_windows_path(spec.filename, context.options.drives);
+            if (auto problem = new_file_problem(host, spec.filename)) fail({*problem, server_message(1802)});
+            planned.push_back({{spec.logical, spec.filename, *host, kind},
+                               spec.size_bytes > 0 ? spec.size_bytes : default_file_size});
+        }
+    };
+    add(create.data_files, FileKind::data);
+    add(create.log_files, FileKind::log);
+    if (create.log_files.empty()) {
+        // SQL Server adds a log file beside the first data file.
+        const PlannedFile& data = planned.front();
+        const auto host = data.file.host_path.parent_path() / to_utf8(create.name + u"_log.ldf");
+        const auto slash = data.file.filename.find_last_of(u"\\/");
+        const std::u16string filename = data.file.filename.substr(0, slash + 1) + create.name + u"_log.ldf";
+        if (auto problem = new_file_problem(host, filename)) fail({*problem, server_message(1802)});
+        planned.push_back({{create.name + u"_log", filename, host, FileKind::log}, default_file_size});
+    }
+    return planned;
+}
+
+}  // namespace
+
+Outcome run_create_database(StatementContext& context, const CreateDatabaseStatement& create) {
+    if (context.catalog.find_database(create.name) || context.catalog.is_restoring(create.name))
+        fail(server_message(1801, {.name = create.name}));
+    const auto planned = plan_files(context, create);
+
+    std::vector<std::filesystem::path> created;
+    try {
+        for (const auto& plan : planned) {
+            create_sized_file(plan.file.host_path, plan.size_bytes);
+            created.push_back(plan.file.host_path);
+        }
+    } catch (const std::system_error& error) {
+        for (const auto& path : created) remove_file_quietly(path);
+        const auto& failed = planned[created.size()].file;
+        if (error.code().value() == EEXIST) fail({server_message(5170, {.path = failed.filename}), server_message(1802)});
+        fail({server_message(5123, {.path = failed.filename, .os_error = os_error_text(error.code().value())}),
+              server_message(1802)});
+    }
+
+    Database database;
+    database.name = create.name;
+    database.dbid = context.catalog.free_dbid();
+    for (const auto& plan : planned) database.files.push_back(plan.file);
+    context.catalog.databases.emplace(database.name, std::move(database));
+    context.save();
+    return {};
+}
+
+Outcome run_drop_database(StatementContext& context, const DropDatabaseStatement& drop) {
+    const Database* database = context.catalog.find_database(drop.name);
+    if (!database) fail(server_message(3701, {.name = drop.name}));
+    if (is_system_database(database->name)) fail(server_message(3708, {.name = database->name}));
+    if (context.catalog.database_in_use(database->name) || context.catalog.is_restoring(database->name)) fail(server_message(3702, {.name = database->name}));
+    for (const auto& file : database->files)
+        if (!file.host_path.empty()) remove_file_quietly(file.host_path);
+    const std::u16string name = database->name;
+    context.catalog.databases.erase(name);
+    context.save();
+    return {};
+}
+
+}  // namespace emulator

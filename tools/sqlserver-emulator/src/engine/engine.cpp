@@ -1,0 +1,162 @@
+// The engine: logins and sessions, and the statement loop of a batch with its
+// fault rules, delays and attention.
+#include "engine.h"
+
+#include "backup_restore.h"
+#include "catalog_store.h"
+#include "data_statements.h"
+#include "database_statements.h"
+#include "fault_rules.h"
+#include "login_procedures.h"
+#include "long_operation.h"
+#include "messages.h"
+#include "parser.h"
+#include "session_statements.h"
+
+#include <mutex>
+#include <stdexcept>
+
+namespace emulator {
+namespace {
+
+Command command_of(const StatementBody& body) {
+    if (std::holds_alternative<SelectStatement>(body)) return Command::select;
+    if (std::holds_alternative<InsertStatement>(body)) return Command::insert;
+    if (std::holds_alternative<DeleteStatement>(body)) return Command::remove;
+    if (std::holds_alternative<CreateDatabaseStatement>(body)) return Command::create_database;
+    if (std::holds_alternative<SetStatement>(body)) return Command::set;
+    return Command::other;
+}
+
+}  // namespace
+
+struct Engine::Impl {
+    EngineOptions options;
+    std::filesystem::path catalog_file;
+    std::mutex mutex;
+    Catalog catalog;
+    int next_spid = 51;  // spids below 51 belong to the server's own processes
+
+    explicit Impl(EngineOptions engine_options) : options(std::move(engine_options)) {
+        std::filesystem::create_directories(options.state_dir);
+        catalog_file = options.state_dir / "catalog.txt";
+        catalog = load_catalog(catalog_file);
+        add_system_databases(catalog);
+        Login& sa = catalog.logins[u"sa"];
+        sa.name = u"sa";
+        sa.password = options.sa_password;
+        sa.sysadmin = true;
+        if (sa.default_database.empty() || !catalog.find_database(sa.default_database)) sa.default_database = u"master";
+        save_catalog(catalog, catalog_file);
+    }
+
+    Outcome run(StatementContext& context, const Statement& statement) {
+        return std::visit(
+            [&](const auto& body) -> Outcome {
+                using T = std::decay_t<decltype(body)>;
+                if constexpr (std::is_same_v<T, SelectStatement>) return run_select(context, body);
+                else if constexpr (std::is_same_v<T, InsertStatement>) return run_insert(context, body);
+                else if constexpr (std::is_same_v<T, DeleteStatement>) return run_delete(context, body);
+                else if constexpr (std::is_same_v<T, CreateTableStatement>) return run_create_table(context, body);
+                else if constexpr (std::is_same_v<T, CreateDatabaseStatement>) return run_create_database(context, body);
+                else if constexpr (std::is_same_v<T, DropDatabaseStatement>) return run_drop_database(context, body);
+                else if constexpr (std::is_same_v<T, UseStatement>) return run_use(context, body);
+                else if constexpr (std::is_same_v<T, SetStatement>) return run_set(context, body);
+                else if constexpr (std::is_same_v<T, ExecStatement>) return run_procedure(context, body, statement.text);
+                else if constexpr (std::is_same_v<T, BackupStatement>) return run_backup(context, body);
+                else if constexpr (std::is_same_v<T, RestoreStatement>) return run_restore(context, body);
+                else if constexpr (std::is_same_v<T, MalformedBatch>) fail(server_message(102, {.name = body.near}));
+                else fail(not_supported(statement.text));
+            },
+            statement.body);
+    }
+
+    // Runs one statement under the lock; false when the batch must stop.
+    bool execute(int spid, const Statement& statement, std::chrono::milliseconds delay, ResponseSink& sink) {
+        const Command command = command_of(statement.body);
+        std::unique_lock lock(mutex);
+        StatementContext context{catalog, lock, options, spid, sink, [this] { save_catalog(catalog, catalog_file); },
+                                 delay};
+        try {
+            const Outcome outcome = run(context, statement);
+            if (outcome.interrupted) return false;
+            sink.statement_done(false, outcome.row_count, command);
+        } catch (const StatementError& error) {
+            for (const auto& message : error.messages) sink.message(message);
+            sink.statement_done(true, std::nullopt, command);
+        } catch (const std::exception& error) {
+            // A host failure (disk full, unreadable state) still reaches the client.
+            ServerMessage message;
+            message.number = 50000;
+            message.text = u"The SQL Server emulator failed: " + from_utf8(error.what());
+            sink.message(message);
+            sink.statement_done(true, std::nullopt, command);
+        }
+        return true;
+    }
+};
+
+Engine::Engine(EngineOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+
+Engine::~Engine() = default;
+
+std::variant<LoginAccepted, LoginRefused> Engine::login(const LoginRequest& request) {
+    std::lock_guard lock(impl_->mutex);
+    Catalog& catalog = impl_->catalog;
+    const Login* login = catalog.find_login(request.user);
+    const ServerMessage refused = server_message(18456, {.name = request.user});
+    if (!login || login->password != request.password) return LoginRefused{{refused}};
+
+    const std::u16string& wanted = request.database.empty() ? login->default_database : request.database;
+    const Database* database = catalog.find_database(wanted);
+    if (!database || catalog.is_restoring(database->name)) {
+        if (request.database.empty()) return LoginRefused{{server_message(4064), refused}};
+        return LoginRefused{{server_message(4060, {.name = request.database}), refused}};
+    }
+    const int spid = impl_->next_spid++;
+    catalog.sessions[spid] = Session{spid, login->name, database->name, request.odbc_behaviour};
+    return LoginAccepted{spid, database->name};
+}
+
+void Engine::close_session(int spid) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->catalog.sessions.erase(spid);
+}
+
+BatchEnd Engine::execute_batch(int spid, const std::u16string& sql, ResponseSink& sink) {
+    bool quoted_identifier = false;
+    {
+        std::lock_guard lock(impl_->mutex);
+        quoted_identifier = impl_->catalog.session(spid).quoted_identifier;
+    }
+    std::vector<Statement> statements;
+    try {
+        statements = parse_batch(sql, quoted_identifier);
+    } catch (const SyntaxError& error) {
+        statements = {Statement{MalformedBatch{error.near}, sql}};
+    }
+
+    for (const auto& statement : statements) {
+        const MatchedFaults faults = match_faults(impl_->options.faults, statement.text);
+        if (faults.drop) return BatchEnd::drop_connection;
+        // A restore that runs spreads its delay over its progress; anything else waits first.
+        const bool spread_delay = std::holds_alternative<RestoreStatement>(statement.body) && !faults.fail_number;
+        if (faults.delay.count() > 0 && !spread_delay && !wait_unless_attention(faults.delay, sink))
+            return BatchEnd::completed;
+        if (faults.fail_number) {
+            for (const auto& message : fault_messages(*faults.fail_number, statement)) sink.message(message);
+            sink.statement_done(true, std::nullopt, command_of(statement.body));
+            continue;
+        }
+        if (!impl_->execute(spid, statement, spread_delay ? faults.delay : std::chrono::milliseconds(0), sink))
+            return BatchEnd::completed;
+    }
+    return BatchEnd::completed;
+}
+
+void Engine::save() {
+    std::lock_guard lock(impl_->mutex);
+    save_catalog(impl_->catalog, impl_->catalog_file);
+}
+
+}  // namespace emulator

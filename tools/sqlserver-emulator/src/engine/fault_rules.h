@@ -1,0 +1,28 @@
+// Applies the --fault rules to a statement: which ones match its text, and
+// the messages a fail rule answers with.
+#pragma once
+
+#include "engine.h"
+#include "statements.h"
+
+#include <chrono>
+#include <optional>
+#include <vector>
+
+namespace emulator {
+
+struct MatchedFaults {
+    bool drop = false;
+    std::chrono::milliseconds delay{0};
+    std::optional<int32_t> fail_number;
+};
+
+// Every rule whose text occurs in the statement text (case-insensitive).
+MatchedFaults match_faults(const std::vector<FaultRule>& rules, const std::u16string& statement_text);
+
+// SQL Server's answer with message `number` to this statement, its names
+// filled from the statement; a failed CREATE DATABASE, BACKUP or RESTORE
+// adds its summary message as the real server does.
+std::vector<ServerMessage> fault_messages(int32_t number, const Statement& statement);
+
+}  // namespace emulator

@@ -1,0 +1,210 @@
+// RESTORE DATABASE: checks under the engine lock, file copies without it,
+// then the catalog change under it again.
+#include "backup_restore.h"
+
+#include "backup_format.h"
+#include "database_files.h"
+#include "long_operation.h"
+#include "messages.h"
+#include "windows_paths.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace emulator {
+namespace {
+
+struct RestoreTarget {
+    const DatabaseFile* source;  // the file as the backup describes it
+    std::u16string filename;     // where it goes, as the statement names it
+    std::filesystem::path host_path;
+    std::filesystem::path temporary;
+};
+
+// The 3211 progress messages of a restore, each after its share of the delay.
+class ProgressReporter {
+public:
+    ProgressReporter(StatementContext& context, int stats_percent)
+        : context_(context), step_(stats_percent) {}
+
+    // False when the client asked for attention.
+    bool report_up_to(int percent) {
+        while (step_ > 0 && next_ + step_ <= percent) {
+            next_ += step_;
+            if (!wait_unless_attention(context_.delay * step_ / 100, context_.sink)) return false;
+            context_.sink.message(server_message(3211, {.count = next_}));
+        }
+        return !context_.sink.attention_requested();
+    }
+
+private:
+
+    StatementContext& context_;
+    int step_;
+    int next_ = 0;
+};
+
+int open_backup_device(const std::u16string& device, const DriveMap& drives, const MessageArgs& args) {
+    const auto host = map_windows_path(device, drives);
+    if (!host) terminate_with(server_message(3201, {.path = device, .os_error = os_path_not_found}), args);
+    const int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) terminate_with(server_message(3201, {.path = device, .os_error = os_error_text(errno)}), args);
+    return fd;
+}
+
+std::vector<RestoreTarget> plan_targets(StatementContext& context, const RestoreStatement& restore,
+                                        const BackupDescription& backup, const MessageArgs& args) {
+    for (const auto& move : restore.moves) {
+        bool known = false;
+        for (const auto& file : backup.files) known = known || equals_ci(file.logical, move.logical);
+        if (!known) terminate_with(server_message(3234, {.name = restore.database, .logical = move.logical}), args);
+    }
+    const Database* existing = context.catalog.find_database(restore.database);
+    if (existing && !restore.replace && !equals_ci(backup.database, existing->name))
+        terminate_with(server_message(3154, {.name = existing->name}), args);
+
+    std::vector<RestoreTarget> targets;
+    for (const auto& file : backup.files) {
+        RestoreTarget target{&file, file.filename, {}, {}};
+        for (const auto& move : restore.moves)
+            if (equals_ci(move.logical, file.logical)) target.filename = move.target;
+        const auto host = map_windows_path(target.filename, context.options.drives);
+        std::error_code error;
+        if (!host || !std::filesystem::is_directory(host->parent_path(), error))
+            terminate_with(server_message(5133, {.path = target.filename}), args);
+        if (const Database* owner = context.catalog.owner_of_file(*host, restore.database))
+            terminate_with(server_message(1834, {.other = owner->name, .path = target.filename}), args);
+        bool belongs_to_existing = false;
+        if (existing)
+            for (const auto& own : existing->files)
+                belongs_to_existing = belongs_to_existing || (!own.host_path.empty() &&
+                                                              std::filesystem::weakly_canonical(own.host_path) ==
+                                                                  std::filesystem::weakly_canonical(*host));
+        if (!restore.replace && !belongs_to_existing && std::filesystem::exists(*host, error))
+            terminate_with(server_message(3142, {.path = target.filename, .logical = file.logical}), args);
+        target.host_path = *host;
+        target.temporary = std::filesystem::path(*host).concat(".restoring-" + std::to_string(context.spid));
+        targets.push_back(std::move(target));
+    }
+    return targets;
+}
+
+// A target file that could not be written.
+struct TargetWriteError {
+    std::u16string filename;
+    int error_number;
+};
+
+// Writes every target's temporary file. False when the client asked for
+// attention. Throws TargetWriteError.
+bool write_targets(StatementContext& context, const RestoreStatement& restore, int backup_fd,
+                   const BackupContents& contents, const std::vector<RestoreTarget>& targets) {
+    ProgressReporter progress(context, restore.stats_percent);
+    const uint64_t total = contents.description.data_bytes;
+    bool data_written = false;
+    for (const auto& target : targets) {
+        try {
+            FileHandle out(::open(target.temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+            if (out.get() < 0) throw std::system_error(errno, std::generic_category());
+            if (target.source->kind == FileKind::log || data_written) {
+                if (::ftruncate(out.get(), static_cast<off_t>(contents.log_bytes)) != 0)
+                    throw std::system_error(errno, std::generic_category());
+                continue;
+            }
+            data_written = true;
+            const bool finished = copy_bytes(backup_fd, contents.data_offset, out.get(), total, [&](uint64_t copied) {
+                return progress.report_up_to(static_cast<int>(copied * 100 / total));
+            });
+            if (!finished) return false;
+        } catch (const std::system_error& error) {
+            throw TargetWriteError{target.filename, error.code().value()};
+        }
+    }
+    return progress.report_up_to(100);
+}
+
+void remove_temporaries(const std::vector<RestoreTarget>& targets) {
+    for (const auto& target : targets) remove_file_quietly(target.temporary);
+}
+
+}  // namespace
+
+Outcome run_restore(StatementContext& context, const RestoreStatement& restore) {
+    const MessageArgs args{.operation = u"RESTORE DATABASE"};
+    if (is_system_database(restore.database)) fail(not_supported(u"RESTORE DATABASE " + restore.database));
+    if (context.catalog.database_in_use(restore.database) || context.catalog.is_restoring(restore.database))
+        terminate_with(server_message(3101), args);
+
+    FileHandle backup(open_backup_device(restore.device, context.options.drives, args));
+    BackupContents contents;
+    try {
+        contents = read_backup(backup.get());
+    } catch (const MalformedBackup&) {
+        terminate_with(server_message(3241, {.path = restore.device}), args);
+    }
+    const auto targets = plan_targets(context, restore, contents.description, args);
+
+    const Stopwatch stopwatch;
+    bool finished = false;
+    context.catalog.restoring.insert(restore.database);
+    try {
+        const Unlocked unlocked(context.lock);
+        finished = write_targets(context, restore, backup.get(), contents, targets);
+    } catch (const TargetWriteError& error) {
+        context.catalog.restoring.erase(restore.database);
+        remove_temporaries(targets);
+        terminate_with(server_message(3202, {.path = error.filename, .os_error = os_error_text(error.error_number)}), args);
+    } catch (...) {
+        context.catalog.restoring.erase(restore.database);
+        remove_temporaries(targets);
+        throw;
+    }
+    context.catalog.restoring.erase(restore.database);
+    if (!finished) {
+        remove_temporaries(targets);
+        return {std::nullopt, true};
+    }
+    // Another database may have been created on a target path meanwhile.
+    for (const auto& target : targets)
+        if (const Database* owner = context.catalog.owner_of_file(target.host_path, restore.database)) {
+            remove_temporaries(targets);
+            terminate_with(server_message(1834, {.other = owner->name, .path = target.filename}), args);
+        }
+
+    Database restored;
+    restored.name = restore.database;
+    if (const Database* existing = context.catalog.find_database(restore.database)) {
+        restored.name = existing->name;
+        restored.dbid = existing->dbid;
+        for (const auto& old : existing->files) {
+            bool reused = false;
+            for (const auto& target : targets) reused = reused || old.host_path == target.host_path;
+            if (!reused && !old.host_path.empty()) remove_file_quietly(old.host_path);
+        }
+        context.catalog.databases.erase(restored.name);
+    } else {
+        restored.dbid = context.catalog.free_dbid();
+    }
+    for (const auto& target : targets) {
+        std::filesystem::rename(target.temporary, target.host_path);
+        restored.files.push_back({target.source->logical, target.filename, target.host_path, target.source->kind});
+    }
+    restored.tables = std::move(contents.description.tables);
+    context.catalog.databases[restored.name] = restored;
+    context.save();
+
+    int64_t total_pages = 0;
+    for (const auto& file : restored.files) {
+        const int64_t file_pages =
+            file.kind == FileKind::data ? pages(contents.description.data_bytes) : log_pages_processed;
+        total_pages += file_pages;
+        context.sink.message(server_message(4035, {.name = restored.name, .logical = file.logical, .count = file_pages}));
+    }
+    context.sink.message(server_message(
+        3014, {.operation = u"RESTORE DATABASE", .count = total_pages, .milliseconds = stopwatch.milliseconds()}));
+    return {};
+}
+
+}  // namespace emulator

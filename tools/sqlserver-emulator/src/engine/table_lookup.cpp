@@ -1,0 +1,37 @@
+// Table name resolution for queries and changes.
+#include "table_lookup.h"
+
+#include "messages.h"
+#include "system_tables.h"
+
+namespace emulator {
+
+Database* database_of(StatementContext& context, const ObjectName& name) {
+    return context.catalog.find_database(name.database.empty() ? context.session().database : name.database);
+}
+
+ColumnType result_type(const TableColumn& column) {
+    return column.type == u"INT" ? ColumnType::int32 : ColumnType::nvarchar;
+}
+
+TableSnapshot read_table(StatementContext& context, const ObjectName& name) {
+    Database* database = database_of(context, name);
+    if (!database) fail(server_message(208, {.name = name.written}));
+    if (auto system = system_table(context.catalog, *database, name.name)) return std::move(*system);
+    const auto found = database->tables.find(name.name);
+    if (found == database->tables.end()) fail(server_message(208, {.name = name.written}));
+    TableSnapshot snapshot{found->second.name, {}, found->second.rows};
+    for (const auto& column : found->second.columns) snapshot.columns.push_back({column.name, result_type(column)});
+    return snapshot;
+}
+
+Table& writable_table(StatementContext& context, const ObjectName& name) {
+    Database* database = database_of(context, name);
+    if (!database) fail(server_message(208, {.name = name.written}));
+    const auto found = database->tables.find(name.name);
+    if (found != database->tables.end()) return found->second;
+    if (system_table(context.catalog, *database, name.name)) fail(server_message(259));
+    fail(server_message(208, {.name = name.written}));
+}
+
+}  // namespace emulator

@@ -1,0 +1,30 @@
+// UTF-16 text helpers shared by the engine: case-insensitive names (the server
+// collation is case-insensitive), UTF-8 conversion and number formatting.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace emulator {
+
+char16_t fold_case(char16_t c);
+bool equals_ci(std::u16string_view a, std::u16string_view b);
+bool equals_any_ci(std::span<const std::u16string_view> candidates, std::u16string_view word);
+std::u16string to_upper(std::u16string_view text);
+
+// Key for maps of names that compare case-insensitively.
+struct LessCi {
+    bool operator()(const std::u16string& a, const std::u16string& b) const;
+};
+
+std::string to_utf8(std::u16string_view text);
+std::u16string from_utf8(std::string_view text);
+std::u16string ascii(std::string_view text);
+
+std::u16string to_u16(int64_t number);
+// "12.345": whole units and exactly three decimals, as SQL Server prints timings.
+std::u16string format_milli(int64_t thousandths);
+
+}  // namespace emulator
