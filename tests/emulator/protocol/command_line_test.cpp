@@ -1,0 +1,120 @@
+// The command line: listen addresses, fault rules, drives, and the GO
+// separators of the init script.
+#include "tds/command_line.h"
+#include "tds/fault_rule.h"
+#include "tds/init_script.h"
+
+#include <gtest/gtest.h>
+
+namespace emulator::tds {
+namespace {
+
+TEST(ListenAddressTest, AcceptsOnlyLoopback) {
+    struct Row {
+        const char* text;
+        bool accepted;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"127.0.0.1:1433", true, "127.0.0.1:1433"},
+        {"127.8.9.10:0", true, "127.8.9.10:0"},
+        {"[::1]:5000", true, "[::1]:5000"},
+        {"10.0.0.1:0", false, ""},
+        {"0.0.0.0:1433", false, ""},
+        {"[::]:1433", false, ""},
+        {"localhost:1433", false, ""},
+        {"127.0.0.1", false, ""},
+        {"127.0.0.1:65536", false, ""},
+        {"127.0.0.1:", false, ""},
+        {"127.0.0.1:12x", false, ""},
+        {"::1:1433", false, ""},
+    };
+    for (const Row& row : rows) {
+        const auto parsed = parse_listen_address(row.text);
+        ASSERT_EQ(std::holds_alternative<ListenAddress>(parsed), row.accepted) << row.text;
+        if (row.accepted) {
+            EXPECT_EQ(std::get<ListenAddress>(parsed).to_string(), row.shown);
+        }
+    }
+    EXPECT_NE(std::get<std::string>(parse_listen_address("10.0.0.1:0")).find("loopback"), std::string::npos);
+}
+
+TEST(FaultRuleTest, NumberIsTheLastFieldSoTextMayHoldColons) {
+    const auto fail = parse_fault_rule("fail:RESTORE DATABASE mirvox FROM DISK = N'c:\\zq.tmp':3201");
+    ASSERT_TRUE(std::holds_alternative<FaultRule>(fail));
+    EXPECT_EQ(std::get<FaultRule>(fail).kind, FaultRule::Kind::fail);
+    EXPECT_EQ(std::get<FaultRule>(fail).text, u"RESTORE DATABASE mirvox FROM DISK = N'c:\\zq.tmp'");
+    EXPECT_EQ(std::get<FaultRule>(fail).value, 3201);
+
+    const auto delay = parse_fault_rule("delay:sp_addlogin:250");
+    ASSERT_TRUE(std::holds_alternative<FaultRule>(delay));
+    EXPECT_EQ(std::get<FaultRule>(delay).kind, FaultRule::Kind::delay);
+    EXPECT_EQ(std::get<FaultRule>(delay).value, 250);
+
+    const auto drop = parse_fault_rule("drop:a:b:c");
+    ASSERT_TRUE(std::holds_alternative<FaultRule>(drop));
+    EXPECT_EQ(std::get<FaultRule>(drop).text, u"a:b:c");
+
+    const auto chinese = parse_fault_rule("drop:连锁");
+    ASSERT_TRUE(std::holds_alternative<FaultRule>(chinese));
+    EXPECT_EQ(std::get<FaultRule>(chinese).text, u"连锁");
+
+    EXPECT_TRUE(std::holds_alternative<HangLogin>(parse_fault_rule("hang-login")));
+    for (const char* bad : {"fail:text", "fail:text:", "fail::5", "delay:x:-3", "delay:x:ms", "drop:", "drop",
+                            "crash:x", "hang-login:now"})
+        EXPECT_TRUE(std::holds_alternative<std::string>(parse_fault_rule(bad))) << bad;
+}
+
+TEST(CommandLineTest, ParsesEveryOption) {
+    const auto parsed = parse_command_line({"--sa-password", "pw", "--listen", "127.0.0.1:0", "--state", "/tmp/s",
+                                            "--drive", "c=/tmp/c", "--drive", "D=/tmp/d", "--fault", "hang-login",
+                                            "--fault", "fail:x:5", "--init-sql", "/tmp/i.sql"});
+    ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<std::string>(parsed);
+    const Options& options = std::get<Options>(parsed);
+    EXPECT_EQ(options.sa_password, u"pw");
+    EXPECT_EQ(options.listen.port, 0);
+    EXPECT_EQ(options.state_dir, std::filesystem::path("/tmp/s"));
+    EXPECT_EQ(options.drives.at('C'), std::filesystem::path("/tmp/c"));
+    EXPECT_EQ(options.drives.at('D'), std::filesystem::path("/tmp/d"));
+    EXPECT_EQ(options.login_mode, LoginMode::hang);
+    EXPECT_EQ(options.faults.size(), 1u);
+    EXPECT_EQ(options.init_sql, std::filesystem::path("/tmp/i.sql"));
+
+    const auto defaults = parse_command_line({"--sa-password", "pw"});
+    ASSERT_TRUE(std::holds_alternative<Options>(defaults));
+    EXPECT_EQ(std::get<Options>(defaults).listen.to_string(), "127.0.0.1:1433");
+    EXPECT_FALSE(std::get<Options>(defaults).state_dir);
+}
+
+TEST(CommandLineTest, RefusesBadUsageWithAReason) {
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"--listen", "127.0.0.1:0"},
+        {"--sa-password"},
+        {"--sa-password", "pw", "--listen", "10.0.0.1:0"},
+        {"--sa-password", "pw", "--drive", "CC=/x"},
+        {"--sa-password", "pw", "--drive", "c=/x", "--drive", "C=/y"},
+        {"--sa-password", "pw", "--fault", "boom"},
+        {"--sa-password", "pw", "--verbose", "yes"},
+    };
+    for (const auto& arguments : bad) {
+        const auto parsed = parse_command_line(arguments);
+        ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << ::testing::PrintToString(arguments);
+        EXPECT_FALSE(std::get<std::string>(parsed).empty());
+    }
+}
+
+TEST(InitScriptTest, GoLinesSeparateBatches) {
+    const auto batches = split_batches(u"create database a\n  go  \r\nuse a\nGo\n\nGO\nselect 'GO' as go_text\ngo");
+    ASSERT_EQ(batches.size(), 3u);
+    EXPECT_EQ(batches[0], u"create database a\n");
+    EXPECT_EQ(batches[1], u"use a\n");
+    EXPECT_EQ(batches[2], u"select 'GO' as go_text\n");
+    EXPECT_TRUE(split_batches(u"\n GO \n").empty());
+    EXPECT_EQ(split_batches(u"select 1").size(), 1u);
+    // GO must stand alone on its line.
+    EXPECT_EQ(split_batches(u"select 1 go\nselect 2").size(), 1u);
+}
+
+}  // namespace
+}  // namespace emulator::tds

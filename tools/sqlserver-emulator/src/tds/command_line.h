@@ -1,0 +1,32 @@
+// The stand-in's command line.
+#pragma once
+
+#include "engine/engine.h"
+#include "listen_address.h"
+#include "serve_client.h"
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace emulator::tds {
+
+struct Options {
+    std::u16string sa_password;
+    ListenAddress listen{"127.0.0.1", 1433, false};
+    std::optional<std::filesystem::path> state_dir;  // none: a temporary folder
+    std::map<char, std::filesystem::path> drives;    // upper-case letter -> host folder
+    std::vector<FaultRule> faults;
+    LoginMode login_mode = LoginMode::answer;
+    std::optional<std::filesystem::path> init_sql;
+};
+
+extern const char kUsage[];
+
+// The options, or a one-line reason why the arguments are refused.
+std::variant<Options, std::string> parse_command_line(const std::vector<std::string>& arguments);
+
+}  // namespace emulator::tds

@@ -1,0 +1,42 @@
+// --fault parsing.
+#include "fault_rule.h"
+
+#include "text_encoding.h"
+
+#include <charconv>
+
+namespace emulator::tds {
+
+namespace {
+
+// Splits "TEXT:NUMBER" at the last colon.
+std::variant<FaultRule, HangLogin, std::string> text_and_number(FaultRule::Kind kind, const std::string& rest,
+                                                                const std::string& rule) {
+    const size_t colon = rest.rfind(':');
+    if (colon == std::string::npos) return "fault rule '" + rule + "' needs TEXT:NUMBER";
+    const std::string number_text = rest.substr(colon + 1);
+    int number = 0;
+    const auto [end, error] = std::from_chars(number_text.data(), number_text.data() + number_text.size(), number);
+    if (number_text.empty() || error != std::errc() || end != number_text.data() + number_text.size() || number < 0)
+        return "fault rule '" + rule + "' ends in '" + number_text + "', which is not a number";
+    if (colon == 0) return "fault rule '" + rule + "' has an empty TEXT";
+    return FaultRule{kind, utf8_to_utf16(rest.substr(0, colon)), number};
+}
+
+}  // namespace
+
+std::variant<FaultRule, HangLogin, std::string> parse_fault_rule(const std::string& rule) {
+    if (rule == "hang-login") return HangLogin{};
+    const size_t colon = rule.find(':');
+    const std::string kind = rule.substr(0, colon);
+    const std::string rest = colon == std::string::npos ? "" : rule.substr(colon + 1);
+    if (kind == "fail") return text_and_number(FaultRule::Kind::fail, rest, rule);
+    if (kind == "delay") return text_and_number(FaultRule::Kind::delay, rest, rule);
+    if (kind == "drop") {
+        if (rest.empty()) return "fault rule '" + rule + "' has an empty TEXT";
+        return FaultRule{FaultRule::Kind::drop, utf8_to_utf16(rest), 0};
+    }
+    return "unknown fault rule '" + rule + "' (expected fail:TEXT:NUMBER, drop:TEXT, delay:TEXT:MS or hang-login)";
+}
+
+}  // namespace emulator::tds

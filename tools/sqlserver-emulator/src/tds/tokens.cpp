@@ -1,0 +1,173 @@
+// Token encoding.
+#include "tokens.h"
+
+#include "byte_writer.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace emulator::tds {
+
+namespace {
+
+constexpr uint8_t kLoginAck = 0xAD;
+constexpr uint8_t kEnvChange = 0xE3;
+constexpr uint8_t kInfo = 0xAB;
+constexpr uint8_t kError = 0xAA;
+constexpr uint8_t kDone = 0xFD;
+constexpr uint8_t kColMetadata = 0x81;
+constexpr uint8_t kRow = 0xD1;
+constexpr uint8_t kNVarChar = 0xE7;
+constexpr uint8_t kIntN = 0x26;
+constexpr uint16_t kNullableFlag = 0x0001;
+constexpr size_t kMaxInlineNVarCharBytes = 8000;
+constexpr uint16_t kPlpMaxLength = 0xFFFF;  // nvarchar(max): values sent in chunks
+constexpr uint64_t kPlpUnknownLength = 0xFFFFFFFFFFFFFFFEull;
+constexpr uint64_t kPlpNull = 0xFFFFFFFFFFFFFFFFull;
+constexpr uint16_t kNullVarLength = 0xFFFF;
+
+// Starts a token with a two-byte length and fills the length in at the end.
+class LengthPrefixedToken {
+public:
+    explicit LengthPrefixedToken(uint8_t token) {
+        out.u8(token);
+        out.u16le(0);
+    }
+    std::vector<uint8_t> finish() {
+        out.patch_u16le(1, static_cast<uint16_t>(out.size() - 3));
+        return out.take();
+    }
+    ByteWriter out;
+};
+
+std::u16string nvarchar_text(const Value& value) {
+    if (const auto* text = std::get_if<std::u16string>(&value)) return *text;
+    const std::string digits = std::to_string(std::get<int32_t>(value));
+    return std::u16string(digits.begin(), digits.end());
+}
+
+size_t widest_value_bytes(const ResultSet& result, size_t column) {
+    size_t widest = 0;
+    for (const auto& row : result.rows)
+        if (!std::holds_alternative<std::monostate>(row.at(column)))
+            widest = std::max(widest, nvarchar_text(row.at(column)).size() * 2);
+    return widest;
+}
+
+void write_nvarchar_value(ByteWriter& out, const Value& value, bool plp) {
+    const bool null = std::holds_alternative<std::monostate>(value);
+    if (!plp) {
+        if (null) return out.u16le(kNullVarLength);
+        const std::u16string text = nvarchar_text(value);
+        out.u16le(static_cast<uint16_t>(text.size() * 2));
+        return out.ucs2(text);
+    }
+    if (null) return out.u64le(kPlpNull);
+    const std::u16string text = nvarchar_text(value);
+    out.u64le(kPlpUnknownLength);
+    if (!text.empty()) {
+        out.u32le(static_cast<uint32_t>(text.size() * 2));
+        out.ucs2(text);
+    }
+    out.u32le(0);  // chunk terminator
+}
+
+void write_int_value(ByteWriter& out, const Value& value) {
+    if (std::holds_alternative<std::monostate>(value)) return out.u8(0);
+    const auto* number = std::get_if<int32_t>(&value);
+    if (!number) throw std::logic_error("text value in an int column");
+    out.u8(4);
+    out.u32le(static_cast<uint32_t>(*number));
+}
+
+}  // namespace
+
+std::vector<uint8_t> login_ack_token() {
+    LengthPrefixedToken token(kLoginAck);
+    token.out.u8(1);              // interface: SQL
+    token.out.u32be(0x74000004);  // TDS 7.4
+    token.out.b_varchar(u"Microsoft SQL Server");
+    token.out.u8(15);  // version 15.0.2000
+    token.out.u8(0);
+    token.out.u16be(2000);
+    return token.finish();
+}
+
+std::vector<uint8_t> env_change_token(EnvChange type, std::u16string_view new_value, std::u16string_view old_value) {
+    LengthPrefixedToken token(kEnvChange);
+    token.out.u8(static_cast<uint8_t>(type));
+    token.out.b_varchar(new_value);
+    token.out.b_varchar(old_value);
+    return token.finish();
+}
+
+std::vector<uint8_t> collation_change_token() {
+    LengthPrefixedToken token(kEnvChange);
+    token.out.u8(static_cast<uint8_t>(EnvChange::collation));
+    token.out.u8(kServerCollation.size());
+    for (uint8_t byte : kServerCollation) token.out.u8(byte);
+    token.out.u8(0);
+    return token.finish();
+}
+
+std::vector<uint8_t> message_token(const ServerMessage& message) {
+    // The token length is 16 bits; a longer text is cut to fit.
+    constexpr size_t kRoomForText = (0xFFFF - 4 - 1 - 1 - 2 - 1 - 2 * 255 - 1 - 2 * 255 - 4) / 2;
+    const std::u16string_view text = std::u16string_view(message.text).substr(0, kRoomForText);
+    LengthPrefixedToken token(message.severity > 10 ? kError : kInfo);
+    token.out.u32le(static_cast<uint32_t>(message.number));
+    token.out.u8(message.state);
+    token.out.u8(message.severity);
+    token.out.us_varchar(text);
+    token.out.b_varchar(kServerName);
+    token.out.b_varchar(message.procedure);
+    token.out.u32le(static_cast<uint32_t>(message.line));
+    return token.finish();
+}
+
+std::vector<uint8_t> done_token(uint16_t status, uint16_t command, uint64_t row_count) {
+    ByteWriter out;
+    out.u8(kDone);
+    out.u16le(status);
+    out.u16le(command);
+    out.u64le(row_count);
+    return out.take();
+}
+
+std::vector<uint8_t> result_set_tokens(const ResultSet& result) {
+    const size_t width = result.columns.size();
+    for (const auto& row : result.rows)
+        if (row.size() != width) throw std::logic_error("row width differs from the column count");
+
+    ByteWriter out;
+    out.u8(kColMetadata);
+    out.u16le(static_cast<uint16_t>(width));
+    std::vector<bool> plp(width, false);
+    for (size_t column = 0; column < width; ++column) {
+        out.u32le(0);  // user type
+        out.u16le(kNullableFlag);
+        if (result.columns[column].type == ColumnType::int32) {
+            out.u8(kIntN);
+            out.u8(4);
+        } else {
+            const size_t widest = widest_value_bytes(result, column);
+            plp[column] = widest > kMaxInlineNVarCharBytes;
+            out.u8(kNVarChar);
+            out.u16le(plp[column] ? kPlpMaxLength : static_cast<uint16_t>(std::max<size_t>(widest, 2)));
+            for (uint8_t byte : kServerCollation) out.u8(byte);
+        }
+        out.b_varchar(result.columns[column].name);
+    }
+    for (const auto& row : result.rows) {
+        out.u8(kRow);
+        for (size_t column = 0; column < width; ++column) {
+            if (result.columns[column].type == ColumnType::int32)
+                write_int_value(out, row[column]);
+            else
+                write_nvarchar_value(out, row[column], plp[column]);
+        }
+    }
+    return out.take();
+}
+
+}  // namespace emulator::tds
