@@ -1,0 +1,30 @@
+// The one place where the server, database and login of SQLCA are chosen.
+#include "wf_connect_db.h"
+
+#include "app/install_settings.h"
+#include "platform/prompts.h"
+#include "platform/odbc/transaction.h"
+
+namespace install {
+
+bool wf_connect_db(InstallContext& context, InstallLog& log, const std::wstring& as_logid)
+{
+    platform::Transaction& sqlca = context.sqlca;
+    sqlca.disconnect();
+    sqlca.interface_name = L"MSS Microsoft SQL Server";
+    sqlca.server_name = context.form.server_name();
+    sqlca.database_name = L"master";
+    sqlca.login_id = as_logid;
+    sqlca.login_password =
+        sqlca.login_id == context.settings.is_logid ? context.settings.is_pass : context.form.admin_password();
+    sqlca.auto_commit = true;
+    sqlca.connect();
+    if (sqlca.status_code() != platform::Transaction::success) {
+        context.prompts.message_box(context.app_name, L"不能连接到数据库。" + sqlca.error_text());
+        return false;
+    }
+    log.LogLine(L"连接数据库成功");
+    return true;
+}
+
+}  // namespace install

@@ -1,0 +1,45 @@
+// Builds the ODBC connection string with every value escaped.
+#include "connection_string.h"
+
+#include "driver_choice.h"
+
+namespace platform {
+
+std::optional<std::wstring> escape_connection_value(const std::wstring& value, bool driver_is_freetds)
+{
+    if (driver_is_freetds) {
+        if (value.find(L"};") != std::wstring::npos)
+            return std::nullopt;
+        return L"{" + value + L"}";
+    }
+    std::wstring escaped = L"{";
+    for (wchar_t c : value) {
+        escaped += c;
+        if (c == L'}')
+            escaped += L'}';
+    }
+    return escaped + L"}";
+}
+
+std::optional<std::wstring> build_connection_string(const ConnectionSettings& settings)
+{
+    const bool freetds = is_freetds(settings.driver);
+    // FreeTDS and the Microsoft drivers both read "host,port" and
+    // "host\instance" in SERVER themselves, so the server goes in as typed.
+    std::wstring text;
+    for (const auto& [keyword, value] : {std::pair{L"DRIVER=", &settings.driver}, std::pair{L";SERVER=", &settings.server},
+                                         std::pair{L";DATABASE=", &settings.database},
+                                         std::pair{L";UID=", &settings.login}, std::pair{L";PWD=", &settings.password}}) {
+        std::optional<std::wstring> escaped = escape_connection_value(*value, freetds);
+        if (!escaped)
+            return std::nullopt;
+        text += keyword + *escaped;
+    }
+    // FreeTDS keeps the closing brace of a braced value that ends the string,
+    // so an unbraced attribute always comes last.
+    if (freetds)
+        text += L";TDS_Version=7.4";
+    return text + L";";
+}
+
+}  // namespace platform

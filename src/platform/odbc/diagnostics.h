@@ -1,0 +1,48 @@
+// The diagnostic records of an ODBC call, sorted into the server's errors,
+// its informational messages and the driver's own messages.
+#pragma once
+
+#include <windows.h>
+
+#include <sql.h>
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct DiagnosticRecord {
+    std::wstring sqlstate;
+    long native_error = 0;
+    std::wstring text;  // as the driver gives it, with its [vendor][component] prefixes
+};
+
+std::vector<DiagnosticRecord> read_diagnostics(SQLSMALLINT handle_type, SQLHANDLE handle);
+
+// `text` without the leading "[vendor][component]..." groups.
+std::wstring strip_vendor_prefixes(const std::wstring& text);
+
+// Collects the records of one connect or one statement, in the order read.
+class StatementMessages {
+public:
+    explicit StatementMessages(bool driver_is_freetds) : freetds_(driver_is_freetds) {}
+
+    // Keeps the errors and driver messages of `records` and returns the
+    // server's informational texts among them (severity 10 and below).
+    std::vector<std::wstring> add(const std::vector<DiagnosticRecord>& records);
+
+    bool has_server_error() const { return !server_errors_.empty(); }
+
+    // The server's error texts joined by one blank; when the server sent
+    // none, the driver's own texts joined the same way.
+    std::wstring error_text() const;
+
+private:
+    bool from_server(const DiagnosticRecord& record) const;
+
+    bool freetds_;
+    std::vector<std::wstring> server_errors_;
+    std::vector<std::wstring> driver_messages_;
+};
+
+}  // namespace platform

@@ -1,0 +1,20 @@
+// Unicode string literals for statement texts, and the single-row query's
+// placeholders filled with them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// `text` with every single quote doubled, as a quoted SQL literal needs it.
+std::wstring double_single_quotes(const std::wstring& text);
+
+// N'text' with the single quotes of `text` doubled.
+std::wstring unicode_literal(const std::wstring& text);
+
+// `query` with each `?` replaced, in order, by the literal of the matching
+// value. A `?` without a value is left as it is; extra values are ignored.
+std::wstring fill_placeholders(const std::wstring& query, const std::vector<std::wstring>& values);
+
+}  // namespace platform

@@ -1,0 +1,150 @@
+// SQLCA over ODBC: the connection's lifetime and the statement kinds.
+#include "transaction.h"
+
+#include "connection_string.h"
+#include "diagnostics.h"
+#include "driver_choice.h"
+#include "statement_run.h"
+#include "string_literal.h"
+
+#include <sqlext.h>
+
+namespace platform {
+
+namespace {
+
+constexpr SQLULEN login_timeout_seconds = 15;
+
+// Sets a failed status when there is no connection to run a statement on.
+bool report_if_closed(bool open, long& status, std::wstring& error)
+{
+    if (open)
+        return false;
+    status = Transaction::failure;
+    error = L"The connection to the server is not open.";
+    return true;
+}
+
+}  // namespace
+
+struct Transaction::Handles {
+    SQLHENV environment = SQL_NULL_HENV;
+    SQLHDBC connection = SQL_NULL_HDBC;  // set only while connected
+    bool freetds = false;
+};
+
+Transaction::Transaction() : handles_(std::make_unique<Handles>())
+{
+    if (SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handles_->environment)))
+        SQLSetEnvAttr(handles_->environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    else
+        handles_->environment = SQL_NULL_HENV;
+}
+
+Transaction::~Transaction()
+{
+    disconnect();
+    if (handles_->environment != SQL_NULL_HENV)
+        SQLFreeHandle(SQL_HANDLE_ENV, handles_->environment);
+}
+
+void Transaction::connect()
+{
+    disconnect();
+    auto fail = [this](std::wstring text) {
+        status_code_ = failure;
+        error_text_ = std::move(text);
+    };
+    if (handles_->environment == SQL_NULL_HENV)
+        return fail(L"The ODBC driver manager could not be loaded.");
+
+    std::wstring driver = choose_driver(configured_driver(), installed_drivers(handles_->environment));
+    if (driver.empty())
+        return fail(L"No SQL Server ODBC driver is installed.");
+    handles_->freetds = is_freetds(driver);
+    std::optional<std::wstring> text =
+        build_connection_string({driver, server_name, database_name, login_id, login_password});
+    if (!text)
+        return fail(L"The ODBC driver " + driver + L" cannot take a login, password or server name holding \"};\".");
+
+    SQLHDBC connection = SQL_NULL_HDBC;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, handles_->environment, &connection)))
+        return fail(L"The ODBC driver manager could not open a connection handle.");
+    SQLSetConnectAttrW(connection, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(login_timeout_seconds), 0);
+    SQLSetConnectAttrW(connection, SQL_ATTR_AUTOCOMMIT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(auto_commit ? SQL_AUTOCOMMIT_ON
+                                                                                    : SQL_AUTOCOMMIT_OFF)),
+                       0);
+
+    SQLRETURN rc = SQLDriverConnectW(connection, nullptr,
+                                     const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(text->c_str())),
+                                     SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    StatementMessages messages(handles_->freetds);
+    if (rc != SQL_SUCCESS) {
+        for (const auto& info : messages.add(read_diagnostics(SQL_HANDLE_DBC, connection)))
+            if (info_listener_)
+                info_listener_(info);
+    }
+    if (!SQL_SUCCEEDED(rc)) {
+        SQLFreeHandle(SQL_HANDLE_DBC, connection);
+        std::wstring reason = messages.error_text();
+        return fail(reason.empty() ? L"The ODBC driver refused the connection without a message." : reason);
+    }
+    handles_->connection = connection;
+
+    // The installer's statements write text in double quotes and mean a string.
+    execute_immediate(L"SET QUOTED_IDENTIFIER OFF");
+    if (status_code_ != success) {
+        std::wstring reason = error_text_;
+        disconnect();
+        fail(reason);
+    }
+}
+
+void Transaction::disconnect()
+{
+    if (handles_->connection == SQL_NULL_HDBC)
+        return;
+    SQLDisconnect(handles_->connection);
+    SQLFreeHandle(SQL_HANDLE_DBC, handles_->connection);
+    handles_->connection = SQL_NULL_HDBC;
+}
+
+bool Transaction::connected() const
+{
+    return handles_->connection != SQL_NULL_HDBC;
+}
+
+void Transaction::execute_immediate(const std::wstring& sql)
+{
+    if (report_if_closed(connected(), status_code_, error_text_))
+        return;
+    StatementOutcome outcome = run_statement(handles_->connection, sql, handles_->freetds, false, info_listener_);
+    status_code_ = outcome.failed ? failure : success;
+    error_text_ = outcome.error_text;
+}
+
+void Transaction::select_single(const std::wstring& query, const std::vector<std::wstring>& values,
+                                std::wstring& result)
+{
+    if (report_if_closed(connected(), status_code_, error_text_))
+        return;
+    StatementOutcome outcome =
+        run_statement(handles_->connection, fill_placeholders(query, values), handles_->freetds, true, info_listener_);
+    error_text_ = outcome.error_text;
+    if (outcome.failed) {
+        status_code_ = failure;
+    } else if (outcome.first_value) {
+        status_code_ = success;
+        result = *outcome.first_value;
+    } else {
+        status_code_ = not_found;
+    }
+}
+
+void Transaction::set_info_listener(std::function<void(const std::wstring&)> listener)
+{
+    info_listener_ = std::move(listener);
+}
+
+}  // namespace platform

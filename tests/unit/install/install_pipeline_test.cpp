@@ -1,0 +1,122 @@
+// Whole installs onto a fresh stand-in, checked on the form, in the prompts,
+// on the server through a second client, in the prefix's files and registry.
+#include "server_fixture.h"
+
+#include "platform/registry.h"
+
+#include <windows.h>
+
+namespace {
+
+using install::InstallOutcome;
+using install::StoreMode;
+using install_test::InstallOnServer;
+using install_test::select_as_sa;
+
+const std::wstring alias_key = L"SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo";
+
+void remove_alias()
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, alias_key.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_32KEY, &key) == ERROR_SUCCESS) {
+        RegDeleteValueW(key, L"mirvox");
+        RegCloseKey(key);
+    }
+}
+
+struct StoreModeRow {
+    const char* label;
+    StoreMode mode;
+    std::wstring name;
+    std::wstring value;
+};
+
+void PrintTo(const StoreModeRow& row, std::ostream* out)
+{
+    *out << row.label;
+}
+
+class FreshInstall : public InstallOnServer, public ::testing::WithParamInterface<StoreModeRow> {};
+
+TEST_P(FreshInstall, CompletesWithEveryPhaseLoggedAndTheServerPrepared)
+{
+    remove_alias();
+    form.mode = GetParam().mode;
+
+    ASSERT_EQ(install(), InstallOutcome::completed);
+
+    EXPECT_EQ(form.log, install_test::fresh_install_log);
+    EXPECT_EQ(form.status, L"安装新数据库成功！");
+    EXPECT_FALSE(form.install_enabled);
+    EXPECT_EQ(form.reinstall_confirmations, 0);
+    ASSERT_EQ(prompts.shown().size(), 1u);
+    EXPECT_EQ(prompts.shown()[0].title, L"Korvena");
+    EXPECT_EQ(prompts.shown()[0].text, L"安装新数据库成功！");
+    EXPECT_FALSE(sqlca.connected());
+
+    EXPECT_EQ(platform::read_machine_string(alias_key, L"mirvox"), L"DBMSSOCN,127.0.0.1,1433");
+    EXPECT_FALSE(install_test::file_exists(install_test::staging_path));
+    EXPECT_TRUE(install_test::file_exists(form.data + L"\\mirvox_Data.MDF"));
+    EXPECT_TRUE(install_test::file_exists(form.data + L"\\mirvox_Log.LDF"));
+
+    EXPECT_EQ(select_as_sa(L"master", L"select dbname from master.dbo.syslogins where name =?", {L"mirvox"}), L"mirvox");
+    EXPECT_EQ(select_as_sa(L"master", L"select sysadmin from master.dbo.syslogins where name =?", {L"mirvox"}), L"1");
+    auto column = [&](const std::wstring& name) {
+        return select_as_sa(L"mirvox", L"select " + name + L" from t_sys_system where sys_var_id =?", {L"Is_Distributed"});
+    };
+    EXPECT_EQ(column(L"count(*)"), L"1") << "the template's two rows are replaced by one";
+    EXPECT_EQ(column(L"sys_var_name"), GetParam().name);
+    EXPECT_EQ(column(L"sys_var_value"), GetParam().value);
+    EXPECT_EQ(column(L"sys_ver_flag"), L"");
+    EXPECT_EQ(column(L"sys_inited"), L"1");
+    EXPECT_EQ(select_as_sa(L"mirvox", L"select sys_var_name from t_sys_system where sys_var_id =?", {L"Sys_Version"}),
+              L"版本")
+        << "the template's other rows are restored";
+}
+
+INSTANTIATE_TEST_SUITE_P(StoreModes, FreshInstall,
+                         ::testing::Values(StoreModeRow{"single_store", StoreMode::single_store, L"单店", L"0"},
+                                           StoreModeRow{"chain_headquarters", StoreMode::chain_headquarters, L"总部",
+                                                        L"1"},
+                                           StoreModeRow{"chain_branch", StoreMode::chain_branch, L"分店/配送中心",
+                                                        L"2"}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(InstallOnServer, ReadOnlyLeftoverStagingFileIsReplaced)
+{
+    HANDLE leftover = CreateFileW(install_test::staging_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_READONLY, nullptr);
+    ASSERT_NE(leftover, INVALID_HANDLE_VALUE);
+    CloseHandle(leftover);
+
+    EXPECT_EQ(install(), InstallOutcome::completed) << testing::PrintToString(form.log);
+    EXPECT_FALSE(install_test::file_exists(install_test::staging_path));
+}
+
+TEST_F(InstallOnServer, DataPathWithASingleQuoteInstalls)
+{
+    form.data = work_folder + L"\\O'Brien";
+    ASSERT_TRUE(CreateDirectoryW(form.data.c_str(), nullptr));
+
+    EXPECT_EQ(install(), InstallOutcome::completed) << testing::PrintToString(form.status);
+    EXPECT_TRUE(install_test::file_exists(form.data + L"\\mirvox_Data.MDF"));
+}
+
+TEST_F(InstallOnServer, MissingDataPathFailsAtTheCreateWithTheServersText)
+{
+    form.data = work_folder + L"\\missing";
+
+    EXPECT_EQ(install(), InstallOutcome::statement_failed);
+    const std::wstring prefix = L"开始创建新数据库...    安装失败:";
+    ASSERT_TRUE(form.status.starts_with(prefix)) << testing::PrintToString(form.status);
+    const std::wstring error = form.status.substr(prefix.size());
+    EXPECT_NE(error.find(L"CREATE DATABASE failed."), std::wstring::npos) << testing::PrintToString(error);
+    EXPECT_TRUE(form.log.ends_with(L"开始创建新数据库...\r\n" + form.status + L"\r\n" + error + L"\r\n"));
+    ASSERT_EQ(prompts.shown().size(), 1u);
+    EXPECT_EQ(prompts.shown()[0].text, L"安装新数据库失败。");
+    EXPECT_TRUE(form.install_enabled);
+    EXPECT_FALSE(sqlca.connected());
+    EXPECT_FALSE(install_test::file_exists(install_test::staging_path)) << "nothing after the failed step ran";
+}
+
+}  // namespace

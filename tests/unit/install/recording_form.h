@@ -1,0 +1,40 @@
+// An InstallForm that records what the pipeline shows and answers the
+// check-code dialog from a script.
+#pragma once
+
+#include "install_form.h"
+
+#include <deque>
+#include <string>
+
+namespace install_test {
+
+class RecordingForm : public install::InstallForm {
+public:
+    std::wstring server;
+    std::wstring data;
+    std::wstring template_path;
+    std::wstring admin = L"sa";
+    std::wstring password;
+    std::optional<install::StoreMode> mode = install::StoreMode::single_store;
+
+    std::wstring status;
+    std::wstring log = L"none";  // mle_1's text when the window opens
+    bool install_enabled = true;
+    int reinstall_confirmations = 0;
+    std::deque<std::wstring> confirm_answers;  // "0" (cancelled) once they run out
+
+    std::wstring server_name() const override { return server; }
+    std::wstring data_path() const override { return data; }
+    std::wstring template_file() const override { return template_path; }
+    std::wstring admin_login() const override { return admin; }
+    std::wstring admin_password() const override { return password; }
+    std::optional<install::StoreMode> store_mode() const override { return mode; }
+    std::wstring status_text() const override { return status; }
+    void set_status_text(const std::wstring& text) override { status = text; }
+    void append_to_log(const std::wstring& text) override { log += text; }
+    void set_install_enabled(bool enabled) override { install_enabled = enabled; }
+    std::wstring confirm_reinstall() override;
+};
+
+}  // namespace install_test
