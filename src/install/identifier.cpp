@@ -1,8 +1,7 @@
-// Regular identifiers, with letters and digits of every script as Windows
-// classifies them.
+// Regular identifiers, with letters and digits of every script.
 #include "identifier.h"
 
-#include <windows.h>
+#include "platform/character_class.h"
 
 namespace install {
 
@@ -10,23 +9,8 @@ namespace {
 
 constexpr size_t longest_identifier = 128;
 
-WORD character_type(wchar_t c)
-{
-    WORD type = 0;
-    if (!GetStringTypeW(CT_CTYPE1, &c, 1, &type))
-        return 0;
-    return type;
-}
-
-bool is_letter(wchar_t c)
-{
-    return (character_type(c) & C1_ALPHA) != 0;
-}
-
-bool is_digit(wchar_t c)
-{
-    return (character_type(c) & C1_DIGIT) != 0;
-}
+using platform::is_digit;
+using platform::is_letter;
 
 bool is_first_symbol(wchar_t c)
 {
