@@ -1,0 +1,52 @@
+// Starting the programs the end-to-end tests need (the stand-in, Wine) as
+// child processes with a bounded life: every wait has a timeout and a child
+// still running when its owner goes away is killed.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace e2e {
+
+struct ProcessOptions {
+    std::vector<std::string> argv;             // argv[0] is searched in PATH
+    std::filesystem::path working_directory;   // empty: the test's own
+    std::vector<std::string> extra_env;        // "NAME=value", added or replacing
+    std::filesystem::path output_file;         // stdout and stderr go here; empty: /dev/null
+};
+
+class ChildProcess {
+public:
+    // Throws std::runtime_error when the program cannot be started.
+    explicit ChildProcess(const ProcessOptions& options);
+    ~ChildProcess();  // kills the child if it still runs
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // The exit status (128 + signal when killed), or nullopt when the child
+    // still ran when the time was up.
+    std::optional<int> wait_for(std::chrono::milliseconds timeout);
+
+    // SIGTERM, up to `grace` to exit, then SIGKILL; returns the exit status.
+    int stop(std::chrono::milliseconds grace);
+
+    bool running();
+
+private:
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+struct ProgramResult {
+    int exit_code = -1;      // -1: killed because the time was up
+    std::string output;      // stdout and stderr together
+};
+
+// Runs a program to its end, killing it after `timeout`.
+ProgramResult run_program(ProcessOptions options, std::chrono::milliseconds timeout);
+
+}  // namespace e2e

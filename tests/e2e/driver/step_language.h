@@ -1,0 +1,50 @@
+// The driver's step language: each command-line argument is one step.
+//
+//   wait-main          wait until the installer's main window is shown
+//   set:ID=TEXT        put TEXT into the control ID of the main window
+//   click:ID           press the button or radio button ID of the main window
+//   status             print "status<TAB>" and the status line
+//   log                print "log<TAB>" and the whole progress log
+//   install-enabled    print "install-enabled<TAB>1" or "...0"
+//   message            wait for a message box, print "message<TAB>title<TAB>text", press OK
+//   code-right         wait for the check-code dialog, print "code<TAB>" and the
+//                      shown code, type it and press OK
+//   code-wrong         wait for the check-code dialog, type a code that differs
+//                      from the shown one and press OK (a message box follows)
+//   code-cancel        wait for the check-code dialog and press Cancel
+//   idle               wait until the Install handler has returned with no box open
+//   close              press Exit and wait until the window is gone
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+enum class StepKind {
+    wait_main,
+    set_text,
+    click,
+    read_status,
+    read_log,
+    read_install_enabled,
+    answer_message,
+    code_right,
+    code_wrong,
+    code_cancel,
+    wait_idle,
+    close_main,
+};
+
+struct Step {
+    StepKind kind;
+    int control_id = 0;  // set_text, click
+    std::wstring text;   // set_text
+    std::wstring source; // the argument as given, for reports
+};
+
+// The step, or nullopt when the argument is not one.
+std::optional<Step> parse_step(const std::wstring& argument);
+
+}  // namespace driver

@@ -1,0 +1,209 @@
+// The end-to-end fixture: per-test folders, the server, the installer and
+// the checks every completed install shares.
+#include "install_test.h"
+
+#include <algorithm>
+#include <fstream>
+#include <thread>
+
+namespace e2e {
+
+namespace {
+
+constexpr auto step_timeout = std::chrono::seconds(30);
+constexpr auto driver_run_timeout = std::chrono::seconds(240);
+constexpr auto disconnect_timeout = std::chrono::seconds(10);
+
+std::string folder_name_of_current_test() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    return name;
+}
+
+void write_text_file(const std::filesystem::path& path, const std::string& content) {
+    std::ofstream file(path, std::ios::binary);
+    file << content;
+}
+
+// The template backup: logical files mirvox_data and mirvox_log, a table
+// t_sys_system whose Is_Distributed row differs from every store mode's (so
+// a run that keeps it is caught) and a second row that must survive.
+std::string template_script(const std::string& template_folder) {
+    return "CREATE DATABASE korvena_template ON PRIMARY (NAME = N'mirvox_data', FILENAME = N'" + template_folder +
+           "\\template_data.mdf') LOG ON (NAME = N'mirvox_log', FILENAME = N'" + template_folder +
+           "\\template_log.ldf')\nGO\n"
+           "USE korvena_template\n"
+           "CREATE TABLE t_sys_system (sys_var_id nvarchar(50) NOT NULL, sys_var_name nvarchar(100), "
+           "sys_var_value nvarchar(100), sys_ver_flag nvarchar(10), sys_inited nvarchar(10))\n"
+           "INSERT INTO t_sys_system (sys_var_id, sys_var_name, sys_var_value, sys_ver_flag, sys_inited) "
+           "VALUES (N'Is_Distributed', N'旧模式', N'9', N'', N'1')\n"
+           "INSERT INTO t_sys_system (sys_var_id, sys_var_name, sys_var_value, sys_ver_flag, sys_inited) "
+           "VALUES (N'Sys_Version', N'系统版本', N'9.0', N'', N'1')\n"
+           "USE master\nGO\n"
+           "BACKUP DATABASE korvena_template TO DISK = N'" + template_folder + "\\mirvox.dat'\nGO\n"
+           "DROP DATABASE korvena_template\nGO\n";
+}
+
+// An earlier installation: the database (without the template's tables)
+// and its application login.
+std::string old_database_script(const std::string& data_folder) {
+    return "CREATE DATABASE mirvox ON PRIMARY (NAME = N'mirvox_Data', FILENAME = N'" + data_folder +
+           "\\mirvox_Data.MDF') LOG ON (NAME = N'mirvox_Log', FILENAME = N'" + data_folder + "\\mirvox_Log.LDF')\nGO\n"
+           "EXEC sp_addlogin 'mirvox', 'rovtakl', 'mirvox'\nGO\n";
+}
+
+}  // namespace
+
+void InstallTest::SetUp() {
+    if (!wine_.valid())
+        GTEST_FAIL() << "WINEPREFIX and DISPLAY must name the test session's prefix and display; run the tests "
+                        "under scripts/test-session.sh";
+    const std::string name = folder_name_of_current_test();
+    test_folder_ = wine_.drive_c() / "e2e" / name;
+    windows_test_folder_ = "C:\\e2e\\" + name;
+    std::filesystem::remove_all(test_folder_);
+    for (const char* folder : {"work", "data", "template"}) std::filesystem::create_directories(test_folder_ / folder);
+    std::filesystem::remove(wine_.drive_c() / staging_file);
+
+    const auto seeded_marker = wine_.drive_c() / "e2e" / ".sql-server-registry";
+    if (!std::filesystem::exists(seeded_marker)) {
+        wine_.seed_sql_server_registry("C:\\e2e");
+        write_text_file(seeded_marker, "");
+    }
+    wine_.remove_registry_value(alias_key, "mirvox");
+}
+
+void InstallTest::TearDown() {
+    // A test that got to its "close" step leaves a process that is ending;
+    // one that stopped early leaves the window open, maybe under a box.
+    if (installer_ && !installer_->wait_for(std::chrono::seconds(2))) {
+        wine_.run_driver({"wait-main", "close"}, std::chrono::seconds(3), std::chrono::seconds(20));
+        if (!installer_->wait_for(std::chrono::seconds(2))) installer_->stop(std::chrono::seconds(2));
+    }
+    installer_.reset();
+    second_client_.reset();
+    server_.reset();
+}
+
+std::filesystem::path InstallTest::host_path(const std::string& relative) const { return test_folder_ / relative; }
+
+std::string InstallTest::windows_path(const std::string& relative) const {
+    std::string path = windows_test_folder_ + "\\" + relative;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+void InstallTest::start_server(const ServerSetup& setup) {
+    std::string script = template_script(windows_path("template"));
+    if (setup.old_database) script += old_database_script(windows_path("data"));
+    write_text_file(host_path("init.sql"), script);
+
+    const StandInOptions preparation{host_path("state"), wine_.drive_c(), {}, host_path("init.sql"), sa_password_};
+    ASSERT_TRUE(prepare_state(preparation));
+    server_ = std::make_unique<StandInServer>(
+        StandInOptions{host_path("state"), wine_.drive_c(), setup.faults, {}, sa_password_});
+    ASSERT_NE(server_->port(), 0);
+}
+
+void InstallTest::write_ini(const std::string& content) { write_text_file(host_path("work/dbinstall.ini"), content); }
+
+void InstallTest::start_installer() { installer_ = wine_.start_installer(host_path("work")); }
+
+FormInput InstallTest::default_form() const {
+    FormInput form;
+    form.server = server_ ? server_->address() : "";
+    form.password = sa_password_;
+    form.data_path = windows_path("data");
+    form.template_file = windows_path("template/mirvox.dat");
+    return form;
+}
+
+std::vector<std::string> InstallTest::install_steps(const FormInput& form) const {
+    auto set = [](int id, const std::string& text) { return "set:" + std::to_string(id) + "=" + text; };
+    return {"wait-main",
+            set(control::sle_sqlserver, form.server),
+            set(control::sle_sqldbpath, form.data_path),
+            set(control::sle_sourcedb, form.template_file),
+            set(control::sle_sa, form.login),
+            set(control::sle_password, form.password),
+            "click:" + std::to_string(form.store_mode_button),
+            "click:" + std::to_string(control::cb_1)};
+}
+
+DriverRun InstallTest::drive(const std::vector<std::string>& steps) {
+    return wine_.run_driver(steps, step_timeout, driver_run_timeout);
+}
+
+std::vector<Row> InstallTest::rows(const std::string& sql) {
+    if (!second_client_ && server_) second_client_ = connect_as_sa(server_->port(), sa_password_);
+    if (!second_client_) return {};
+    auto result = second_client_->query(sql);
+    if (auto* error = std::get_if<SqlError>(&result)) {
+        ADD_FAILURE() << "the second client's query failed: " << sql << "\n" << error->text;
+        return {};
+    }
+    return std::get<std::vector<Row>>(result);
+}
+
+bool InstallTest::query_fails(const std::string& sql) {
+    if (!second_client_ && server_) second_client_ = connect_as_sa(server_->port(), sa_password_);
+    return second_client_ && std::holds_alternative<SqlError>(second_client_->query(sql));
+}
+
+void InstallTest::expect_installer_disconnected() {
+    const auto deadline = std::chrono::steady_clock::now() + disconnect_timeout;
+    std::vector<Row> sessions;
+    while (std::chrono::steady_clock::now() < deadline) {
+        sessions = rows("select spid, loginame from master.dbo.sysprocesses");
+        if (sessions.size() == 1) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ADD_FAILURE() << "the installer's connection is still open: " << ::testing::PrintToString(sessions);
+}
+
+void InstallTest::expect_installed(const std::string& data_folder, const StoreModeRow& mode) {
+    const auto databases = rows("select name, filename from master.dbo.sysdatabases");
+    EXPECT_NE(std::find(databases.begin(), databases.end(), Row{"mirvox", windows_path(data_folder + "/mirvox_Data.MDF")}),
+              databases.end())
+        << ::testing::PrintToString(databases);
+    EXPECT_TRUE(std::filesystem::exists(host_path(data_folder + "/mirvox_Data.MDF")));
+    EXPECT_TRUE(std::filesystem::exists(host_path(data_folder + "/mirvox_Log.LDF")));
+
+    const auto logins = rows("select name, dbname, sysadmin from master.dbo.syslogins");
+    EXPECT_NE(std::find(logins.begin(), logins.end(), Row{"mirvox", "mirvox", "1"}), logins.end())
+        << ::testing::PrintToString(logins);
+
+    EXPECT_EQ(rows("select sys_var_name, sys_var_value, sys_ver_flag, sys_inited from mirvox.dbo.t_sys_system "
+                   "where sys_var_id = 'Is_Distributed'"),
+              (std::vector<Row>{{mode.name, mode.value, "", "1"}}));
+    EXPECT_EQ(rows("select sys_var_name, sys_var_value from mirvox.dbo.t_sys_system where sys_var_id = 'Sys_Version'"),
+              (std::vector<Row>{{"系统版本", "9.0"}}));
+
+    EXPECT_FALSE(std::filesystem::exists(wine_.drive_c() / staging_file));
+    EXPECT_EQ(wine_.registry_value(alias_key, "mirvox"), "DBMSSOCN,127.0.0.1,1433");
+}
+
+std::vector<std::vector<std::string>> observed(const DriverRun& run, const std::string& kind) {
+    std::vector<std::vector<std::string>> found;
+    for (const auto& observation : run.observations)
+        if (observation.kind == kind) found.push_back(observation.fields);
+    return found;
+}
+
+std::string observed_once(const DriverRun& run, const std::string& kind) {
+    const auto found = observed(run, kind);
+    if (found.size() != 1 || found.front().empty()) {
+        ADD_FAILURE() << "expected one '" << kind << "' observation; the driver printed:\n" << run.output;
+        return {};
+    }
+    return found.front().front();
+}
+
+std::string log_of(const std::vector<std::string>& lines) {
+    std::string log = "none";
+    for (const auto& line : lines) log += line + "\r\n";
+    return log;
+}
+
+}  // namespace e2e

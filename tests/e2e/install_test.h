@@ -1,0 +1,104 @@
+// The fixture every end-to-end test builds on: a folder of its own under the
+// prefix's C: drive (working directory, data folder, template), a stand-in
+// with its own catalog, the installer started in that folder, the driver to
+// operate it, and a second client to look at the server afterwards.
+#pragma once
+
+#include "catalog_client.h"
+#include "stand_in_server.h"
+#include "wine_session.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Control IDs of the installer's main window.
+namespace control {
+inline constexpr int rb_3 = 102;  // 连锁分部
+inline constexpr int rb_2 = 103;  // 连锁总部
+inline constexpr int rb_1 = 104;  // 单店
+inline constexpr int sle_sqlserver = 110;
+inline constexpr int sle_sqldbpath = 111;
+inline constexpr int sle_sourcedb = 112;
+inline constexpr int sle_sa = 113;
+inline constexpr int sle_password = 114;
+inline constexpr int cb_1 = 121;  // Install
+}  // namespace control
+
+// What the operator types and chooses before pressing Install.
+struct FormInput {
+    std::string server;
+    std::string data_path;
+    std::string template_file;
+    std::string login = "sa";
+    std::string password;
+    int store_mode_button = control::rb_1;
+};
+
+// What the server holds before the run, besides the template backup.
+struct ServerSetup {
+    bool old_database = false;  // a database mirvox without the template's tables, and its login mirvox
+    std::vector<std::string> faults;
+};
+
+// The Is_Distributed row a store mode leaves in t_sys_system.
+struct StoreModeRow {
+    std::string name;
+    std::string value;
+};
+
+class InstallTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Host path of a folder or file under this test's folder, and its
+    // Windows name as the installer sees it ("C:\e2e\...").
+    std::filesystem::path host_path(const std::string& relative) const;
+    std::string windows_path(const std::string& relative) const;
+
+    void start_server(const ServerSetup& setup = {});
+    void write_ini(const std::string& content);  // ASCII, so GBK as it is
+    void start_installer();
+
+    // The fields pointing at this test's server, data folder and template.
+    FormInput default_form() const;
+    // wait-main, the five fields and the store mode typed, Install pressed.
+    std::vector<std::string> install_steps(const FormInput& form) const;
+    DriverRun drive(const std::vector<std::string>& steps);
+
+    // Rows of a query from the second client, connected as sa.
+    std::vector<Row> rows(const std::string& sql);
+    // True when the second client's query is refused (a missing table).
+    bool query_fails(const std::string& sql);
+    // Waits (bounded) until no session but the second client's is open.
+    void expect_installer_disconnected();
+    // The database, its files, the login, the store-mode row, the staging
+    // file and the alias of a completed install.
+    void expect_installed(const std::string& data_folder, const StoreModeRow& mode);
+
+    WineSession wine_;
+    std::string sa_password_ = default_sa_password;  // the server's, set before start_server
+    std::filesystem::path test_folder_;
+    std::string windows_test_folder_;
+    std::unique_ptr<StandInServer> server_;
+    std::unique_ptr<CatalogClient> second_client_;
+    std::unique_ptr<ChildProcess> installer_;
+};
+
+// The fields of every observation of that kind, in order.
+std::vector<std::vector<std::string>> observed(const DriverRun& run, const std::string& kind);
+// The one observation of that kind's first field; fails the test otherwise.
+std::string observed_once(const DriverRun& run, const std::string& kind);
+// "none" joined with the lines, each ended by CR LF: the log of one run.
+std::string log_of(const std::vector<std::string>& lines);
+
+inline constexpr char alias_key[] = "HKLM\\SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo";
+inline constexpr char staging_file[] = "zq.tmp";  // at the root of C:
+
+}  // namespace e2e

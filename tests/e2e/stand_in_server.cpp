@@ -1,0 +1,71 @@
+// Starting and stopping sqlserver-emulator for one test.
+#include "stand_in_server.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <thread>
+
+namespace e2e {
+
+namespace {
+
+constexpr auto start_timeout = std::chrono::seconds(20);
+
+std::vector<std::string> command_line(const StandInOptions& options) {
+    std::vector<std::string> argv{KORVENA_EMULATOR, "--sa-password", options.sa_password, "--listen", "127.0.0.1:0",
+                                  "--state", options.state_folder.string(), "--drive",
+                                  "C=" + options.drive_c.string()};
+    for (const auto& rule : options.faults) {
+        argv.push_back("--fault");
+        argv.push_back(rule);
+    }
+    if (!options.init_sql.empty()) {
+        argv.push_back("--init-sql");
+        argv.push_back(options.init_sql.string());
+    }
+    return argv;
+}
+
+std::string read_file(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// The port of the first "listening on ADDR:PORT" line, or 0.
+int listening_port(const std::string& output) {
+    static const std::regex line("(^|\n)listening on [^\n]*:([0-9]+)\r?\n");
+    std::smatch match;
+    return std::regex_search(output, match, line) ? std::stoi(match[2]) : 0;
+}
+
+}  // namespace
+
+bool prepare_state(const StandInOptions& options) {
+    StandInServer server(options);
+    return server.port() != 0;
+}
+
+StandInServer::StandInServer(const StandInOptions& options)
+    : output_file_(options.state_folder.parent_path() / (options.state_folder.filename().string() + ".log")) {
+    std::filesystem::create_directories(options.state_folder);
+    // A line left by an earlier server on this state must not be read as this one's.
+    std::filesystem::remove(output_file_);
+    process_ = std::make_unique<ChildProcess>(ProcessOptions{command_line(options), {}, {}, output_file_});
+    const auto deadline = std::chrono::steady_clock::now() + start_timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        port_ = listening_port(read_file(output_file_));
+        if (port_ != 0) return;
+        if (!process_->running()) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ADD_FAILURE() << "the SQL Server stand-in did not start:\n" << read_file(output_file_);
+}
+
+StandInServer::~StandInServer() { process_->stop(std::chrono::seconds(10)); }
+
+std::string StandInServer::address() const { return "127.0.0.1," + std::to_string(port_); }
+
+}  // namespace e2e

@@ -1,0 +1,72 @@
+// Running Windows programs in the test session's prefix.
+#include "wine_session.h"
+
+#include <cstdlib>
+#include <sstream>
+
+namespace e2e {
+
+namespace {
+
+constexpr auto registry_timeout = std::chrono::seconds(60);
+
+std::string environment_value(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+}  // namespace
+
+WineSession::WineSession() : prefix_(environment_value("WINEPREFIX")), display_(environment_value("DISPLAY")) {}
+
+ProcessOptions WineSession::wine(std::vector<std::string> arguments) const {
+    arguments.insert(arguments.begin(), "wine");
+    // Wine decodes its command line in the host locale, and the steps and
+    // paths carry Chinese text.
+    return ProcessOptions{std::move(arguments),
+                          {},
+                          {"WINEPREFIX=" + prefix_.string(), "DISPLAY=" + display_, "WINEDEBUG=-all",
+                           "WINEDLLOVERRIDES=mscoree,mshtml=", "LC_ALL=C.UTF-8"},
+                          {}};
+}
+
+std::unique_ptr<ChildProcess> WineSession::start_installer(const std::filesystem::path& working_directory) const {
+    ProcessOptions options = wine({KORVENA_DBINSTALL_EXE});
+    options.working_directory = working_directory;
+    options.output_file = working_directory.parent_path() / "dbinstall.out";
+    return std::make_unique<ChildProcess>(options);
+}
+
+DriverRun WineSession::run_driver(const std::vector<std::string>& steps, std::chrono::seconds step_timeout,
+                                  std::chrono::seconds run_timeout) const {
+    std::vector<std::string> arguments{KORVENA_E2E_DRIVER_EXE, "--timeout=" + std::to_string(step_timeout.count())};
+    arguments.insert(arguments.end(), steps.begin(), steps.end());
+    const ProgramResult result = run_program(wine(arguments), run_timeout);
+    return DriverRun{result.exit_code, parse_driver_output(result.output), result.output};
+}
+
+std::optional<std::string> WineSession::registry_value(const std::string& key, const std::string& name) const {
+    const ProgramResult result = run_program(wine({"reg", "query", key, "/v", name, "/reg:32"}), registry_timeout);
+    if (result.exit_code != 0) return std::nullopt;
+    // "    NAME    REG_SZ    DATA"
+    std::istringstream lines(result.output);
+    std::string line;
+    const std::string marker = "    REG_SZ    ";
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const size_t at = line.find(marker);
+        if (at != std::string::npos && line.find(name) < at) return line.substr(at + marker.size());
+    }
+    return std::nullopt;
+}
+
+void WineSession::remove_registry_value(const std::string& key, const std::string& name) const {
+    run_program(wine({"reg", "delete", key, "/v", name, "/reg:32", "/f"}), registry_timeout);
+}
+
+void WineSession::seed_sql_server_registry(const std::string& data_root) const {
+    ProcessOptions options{{KORVENA_SEED_REGISTRY_SCRIPT, prefix_.string(), "KORVENA", data_root}, {}, {}, {}};
+    run_program(options, registry_timeout);
+}
+
+}  // namespace e2e

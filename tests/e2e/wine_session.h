@@ -1,0 +1,54 @@
+// The Wine side of a test: the prefix and display the test session provides,
+// and the Windows programs run in it (the installer, the driver, reg.exe).
+#pragma once
+
+#include "child_process.h"
+#include "driver_output.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct DriverRun {
+    int exit_code = -1;  // 0: every step done; -1: killed at the timeout
+    std::vector<Observation> observations;
+    std::string output;  // as printed, for failure reports
+};
+
+class WineSession {
+public:
+    // Reads WINEPREFIX and DISPLAY; valid() is false when either is missing.
+    WineSession();
+    bool valid() const { return !prefix_.empty() && !display_.empty(); }
+
+    std::filesystem::path drive_c() const { return prefix_ / "drive_c"; }
+
+    // dbinstall.exe started in `working_directory` (a folder under drive_c).
+    std::unique_ptr<ChildProcess> start_installer(const std::filesystem::path& working_directory) const;
+
+    // e2e-driver.exe run with the steps; each of its waits ends after
+    // `step_timeout`, and the whole run is killed after `run_timeout`.
+    DriverRun run_driver(const std::vector<std::string>& steps, std::chrono::seconds step_timeout,
+                         std::chrono::seconds run_timeout) const;
+
+    // A REG_SZ value of the 32-bit registry view, or nullopt when absent.
+    std::optional<std::string> registry_value(const std::string& key, const std::string& name) const;
+    void remove_registry_value(const std::string& key, const std::string& name) const;
+
+    // SQL Server's installation keys, so the installer opens without its
+    // "SQL Server not found" notice.
+    void seed_sql_server_registry(const std::string& data_root) const;
+
+private:
+    ProcessOptions wine(std::vector<std::string> arguments) const;
+
+    std::filesystem::path prefix_;
+    std::string display_;
+};
+
+}  // namespace e2e
