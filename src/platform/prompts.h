@@ -19,8 +19,7 @@ class Prompts {
 public:
     virtual ~Prompts() = default;
 
-    // One OK button; returns when dismissed. An empty title gives the
-    // platform's default caption.
+    // One OK button; returns when dismissed. An empty title is shown empty.
     virtual void message_box(const std::wstring& title, const std::wstring& text) = 0;
 
     // No start folder, no default extension, no filter.

@@ -110,6 +110,10 @@ void ResponseWindow::close()
     if (owner) EnableWindow(owner, TRUE);
     DestroyWindow(handle_);
     controls_.reset();
+    // A close asked for by a sent message (another program's click, say) is
+    // handled inside GetMessageW, which goes on waiting for a posted one: wake
+    // the modal loop so that it sees the window has gone.
+    PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 void ResponseWindow::focus_next_control(bool backwards)

@@ -13,7 +13,7 @@ namespace platform {
 
 void Win32Prompts::message_box(const std::wstring& title, const std::wstring& text)
 {
-    MessageBoxW(GetActiveWindow(), text.c_str(), title.empty() ? nullptr : title.c_str(), MB_OK);
+    MessageBoxW(GetActiveWindow(), text.c_str(), title.c_str(), MB_OK);
 }
 
 FileChoice Win32Prompts::choose_file(const std::wstring& caption)
