@@ -55,13 +55,15 @@ ChildProcess::ChildProcess(const ProcessOptions& options) {
     argv.push_back(nullptr);
     const std::string directory = options.working_directory.string();
     const std::string output = options.output_file.empty() ? "/dev/null" : options.output_file.string();
+    const std::string error_output = options.error_file.string();
 
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
     if (pid_ == 0) {
         const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const int err = error_output.empty() ? out : open(error_output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
-        if (out < 0 || in < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0) _exit(126);
+        if (out < 0 || err < 0 || in < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
         if (!directory.empty() && chdir(directory.c_str()) != 0) _exit(126);
         environ = envp.data();
         execvp(argv[0], argv.data());

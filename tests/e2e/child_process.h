@@ -16,7 +16,8 @@ struct ProcessOptions {
     std::vector<std::string> argv;             // argv[0] is searched in PATH
     std::filesystem::path working_directory;   // empty: the test's own
     std::vector<std::string> extra_env;        // "NAME=value", added or replacing
-    std::filesystem::path output_file;         // stdout and stderr go here; empty: /dev/null
+    std::filesystem::path output_file;         // stdout (and stderr, without error_file) go here; empty: /dev/null
+    std::filesystem::path error_file;          // stderr goes here when given
 };
 
 class ChildProcess {

@@ -53,7 +53,7 @@ StandInServer::StandInServer(const StandInOptions& options)
     std::filesystem::create_directories(options.state_folder);
     // A line left by an earlier server on this state must not be read as this one's.
     std::filesystem::remove(output_file_);
-    process_ = std::make_unique<ChildProcess>(ProcessOptions{command_line(options), {}, {}, output_file_});
+    process_ = std::make_unique<ChildProcess>(ProcessOptions{command_line(options), {}, {}, output_file_, {}});
     const auto deadline = std::chrono::steady_clock::now() + start_timeout;
     while (std::chrono::steady_clock::now() < deadline) {
         port_ = listening_port(read_file(output_file_));

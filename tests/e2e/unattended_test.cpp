@@ -1,0 +1,173 @@
+// The installer started from the command line: every exit status, what it
+// prints on each stream, and what the server holds afterwards.
+#include "install_test.h"
+
+namespace e2e {
+namespace {
+
+constexpr auto run_timeout = std::chrono::seconds(120);
+
+const std::vector<std::string> fresh_install_lines = {
+    "开始安装系统数据库...", "正在连接数据库服务器...", "连接数据库成功", "检测旧数据库及相关信息...",
+    "开始创建新数据库...",   "安装系统信息...",         "连接数据库成功", "创建系统用户信息...",
+    "设置连锁模式",          "安装新数据库成功！",
+};
+
+std::string lines_of(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\n";
+    return text;
+}
+
+std::string first_line(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+class UnattendedTest : public InstallTest {
+protected:
+    UnattendedRun run(std::vector<std::string> arguments, const std::string& password) {
+        UnattendedRun result = wine_.run_command_line(host_path("work"), arguments, password, run_timeout);
+        // The password must never be echoed, whatever the outcome.
+        if (!password.empty()) {
+            EXPECT_EQ(result.output.find(password), std::string::npos) << result.output;
+            EXPECT_EQ(result.errors.find(password), std::string::npos) << result.errors;
+        }
+        return result;
+    }
+
+    UnattendedRun install(std::vector<std::string> extra = {}) {
+        std::vector<std::string> arguments{"--unattended",
+                                           "--server", server_->address(),
+                                           "--data-path", windows_path("data"),
+                                           "--template", windows_path("template/mirvox.dat")};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return run(arguments, sa_password_);
+    }
+
+    std::vector<Row> user_databases() { return rows("select name from master.dbo.sysdatabases where name = 'mirvox'"); }
+};
+
+TEST_F(UnattendedTest, InstallsRefusesAnOldDatabaseWithoutLeaveThenReplacesIt) {
+    start_server();
+
+    const UnattendedRun first = install({"--store-mode", "branch"});
+    EXPECT_EQ(first.exit_code, 0) << first.errors;
+    EXPECT_EQ(first.output, lines_of(fresh_install_lines));
+    EXPECT_EQ(first.errors, "Korvena: 安装新数据库成功！\n");
+    expect_installed("data", {"分店/配送中心", "2"});
+
+    // A row only the installed database has: it survives a refused run and
+    // goes with a reinstall, which restores the template again.
+    auto client = connect_as_sa(server_->port(), sa_password_);
+    ASSERT_TRUE(client);
+    ASSERT_FALSE(client->execute("use mirvox"));
+    ASSERT_FALSE(client->execute("insert into t_sys_system (sys_var_id, sys_var_name, sys_var_value, sys_ver_flag, "
+                                 "sys_inited) values ('Shop_Name', N'本店', '1', '', '1')"));
+    ASSERT_FALSE(client->execute("use master"));
+    const std::string marker = "select sys_var_name from mirvox.dbo.t_sys_system where sys_var_id = 'Shop_Name'";
+
+    const UnattendedRun refused = install({"--store-mode", "branch"});
+    EXPECT_EQ(refused.exit_code, 5);
+    EXPECT_EQ(refused.output, lines_of({fresh_install_lines.begin(), fresh_install_lines.begin() + 4}));
+    EXPECT_EQ(refused.errors, "");
+    EXPECT_EQ(rows(marker), (std::vector<Row>{{"本店"}}));
+
+    const UnattendedRun replaced = install({"--store-mode", "headquarters", "--drop-existing"});
+    EXPECT_EQ(replaced.exit_code, 0) << replaced.errors;
+    std::vector<std::string> with_old_database = fresh_install_lines;
+    with_old_database.insert(with_old_database.begin() + 4, {"检测旧数据库是否正在使用中...", "删除旧数据库及相关信息..."});
+    EXPECT_EQ(replaced.output, lines_of(with_old_database));
+    EXPECT_EQ(replaced.errors, "Korvena: 安装新数据库成功！\n");
+    EXPECT_TRUE(rows(marker).empty());
+    expect_installed("data", {"总部", "1"});
+}
+
+TEST_F(UnattendedTest, AFailedStatementEndsWithTheFailurePathAndStatusOne) {
+    start_server({false, {"fail:CREATE DATABASE:1801"}});
+
+    const UnattendedRun result = install();
+    EXPECT_EQ(result.exit_code, 1);
+    const std::string error = "Database 'mirvox' already exists. Choose a different database name.";
+    EXPECT_EQ(result.output, lines_of({fresh_install_lines.begin(), fresh_install_lines.begin() + 5}) +
+                                 "开始创建新数据库...    安装失败:" + error + "\n" + error + "\n");
+    EXPECT_EQ(result.errors, "警告: 安装新数据库失败。\n");
+    EXPECT_TRUE(user_databases().empty());
+}
+
+TEST_F(UnattendedTest, UsageErrorsAreRefusedBeforeAnythingHappens) {
+    start_server();
+    const struct {
+        std::vector<std::string> arguments;
+        std::string reason;
+    } rows_of_cases[] = {
+        {{"--unattended", "--password", "x"}, "unknown option: --password"},
+        {{"--unattended", "--server"}, "missing value after --server"},
+        {{"--unattended", "--store-mode", "chain"}, "unknown store mode: chain (single, headquarters or branch)"},
+    };
+    for (const auto& row : rows_of_cases) {
+        const UnattendedRun result = run(row.arguments, sa_password_);
+        EXPECT_EQ(result.exit_code, 2) << row.reason;
+        EXPECT_EQ(result.output, "") << row.reason;
+        EXPECT_EQ(first_line(result.errors), row.reason);
+        EXPECT_NE(result.errors.find("usage: dbinstall.exe --unattended"), std::string::npos) << result.errors;
+    }
+    EXPECT_TRUE(user_databases().empty());
+}
+
+TEST_F(UnattendedTest, HelpListsTheUsageAndEveryExitStatus) {
+    const UnattendedRun result = run({"--help"}, "");
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_NE(result.output.find("usage: dbinstall.exe --unattended"), std::string::npos) << result.output;
+    for (const char* status : {"  0  ", "  1  ", "  2  ", "  3  ", "  4  ", "  5  ", "  6  ", "  7  "})
+        EXPECT_NE(result.output.find(status), std::string::npos) << status;
+    EXPECT_EQ(result.errors, "");
+}
+
+TEST_F(UnattendedTest, AMissingTemplateStopsWithStatusThree) {
+    start_server();
+    std::vector<std::string> arguments{"--unattended", "--server", server_->address(), "--template",
+                                       windows_path("template/missing.dat")};
+    const UnattendedRun result = run(arguments, sa_password_);
+    EXPECT_EQ(result.exit_code, 3);
+    EXPECT_EQ(result.output, "");
+    EXPECT_EQ(result.errors, "提示: 请选择数据库文件\n");
+}
+
+TEST_F(UnattendedTest, AWrongPasswordStopsWithStatusFourAndTheServersText) {
+    start_server();
+    const std::string wrong_password = "Not-the;password";
+    std::vector<std::string> arguments{"--unattended", "--server", server_->address(), "--template",
+                                       windows_path("template/mirvox.dat")};
+    const UnattendedRun result = run(arguments, wrong_password);
+    EXPECT_EQ(result.exit_code, 4);
+    EXPECT_EQ(result.output, lines_of({fresh_install_lines.begin(), fresh_install_lines.begin() + 2}));
+    EXPECT_EQ(result.errors.rfind("Korvena: 不能连接到数据库。", 0), 0u) << result.errors;
+    EXPECT_NE(result.errors.find("Login failed for user 'sa'."), std::string::npos) << result.errors;
+}
+
+TEST_F(UnattendedTest, AnOldDatabaseInUseStopsWithStatusSix) {
+    start_server({true, {}});
+    auto application_user = CatalogClient::connect(server_->port(), "mirvox", "rovtakl");
+    ASSERT_TRUE(std::holds_alternative<std::unique_ptr<CatalogClient>>(application_user));
+    ASSERT_FALSE(std::get<std::unique_ptr<CatalogClient>>(application_user)->execute("use mirvox"));
+
+    const UnattendedRun result = install({"--drop-existing"});
+    EXPECT_EQ(result.exit_code, 6);
+    EXPECT_EQ(result.output, lines_of({fresh_install_lines[0], fresh_install_lines[1], fresh_install_lines[2],
+                                       fresh_install_lines[3], "检测旧数据库是否正在使用中...",
+                                       "旧数据库正在被使用，不能安装新数据库。"}));
+    EXPECT_EQ(result.errors, "警告: 旧数据库正在被使用，请让所有用户退出应用系统，然后继续此操作。\n");
+    EXPECT_EQ(user_databases(), (std::vector<Row>{{"mirvox"}}));
+}
+
+TEST_F(UnattendedTest, ANameInTheSettingsThatIsNotAnIdentifierStopsWithStatusSeven) {
+    start_server();
+    write_ini("[database]\ndatabasename=mirvox;drop database master\n");
+    const UnattendedRun result = install();
+    EXPECT_EQ(result.exit_code, 7);
+    EXPECT_EQ(result.output, "");
+    EXPECT_EQ(result.errors.rfind("警告: dbinstall.ini", 0), 0u) << result.errors;
+    EXPECT_NE(result.errors.find("mirvox;drop database master"), std::string::npos) << result.errors;
+    EXPECT_TRUE(user_databases().empty());
+}
+
+}  // namespace
+}  // namespace e2e
