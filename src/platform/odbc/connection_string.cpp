@@ -36,9 +36,13 @@ std::optional<std::wstring> build_connection_string(const ConnectionSettings& se
         text += keyword + *escaped;
     }
     // FreeTDS keeps the closing brace of a braced value that ends the string,
-    // so an unbraced attribute always comes last.
-    if (freetds)
+    // so an unbraced attribute always comes last. Unlike SQL Server's own
+    // clients it has no default port for a bare host name: give it 1433.
+    if (freetds) {
+        if (settings.server.find_first_of(L",\\") == std::wstring::npos)
+            text += L";Port=1433";
         text += L";TDS_Version=7.4";
+    }
     return text + L";";
 }
 

@@ -32,6 +32,18 @@ TEST(ConnectionString, FreeTdsRuleEndsAValueAtTheFirstBraceSemicolon)
     EXPECT_EQ(build_connection_string({L"FreeTDS", L"h", L"master", L"sa", L"x};"}), std::nullopt);
 }
 
+TEST(ConnectionString, FreeTdsReachesABareHostOnSqlServersPort)
+{
+    EXPECT_EQ(build_connection_string({L"FreeTDS", L"VM", L"master", L"sa", L"p"}),
+              L"DRIVER={FreeTDS};SERVER={VM};DATABASE={master};UID={sa};PWD={p};Port=1433;TDS_Version=7.4;");
+    // A port or an instance name says where the server is; nothing is added.
+    for (const wchar_t* server : {L"VM,14330", L"VM\\SQLEXPRESS"}) {
+        const auto text = build_connection_string({L"FreeTDS", server, L"master", L"sa", L"p"});
+        ASSERT_TRUE(text.has_value());
+        EXPECT_EQ(text->find(L"Port="), std::wstring::npos) << *text;
+    }
+}
+
 TEST(DriverChoice, ConfiguredDriverElseTheBestInstalled)
 {
     const std::vector<std::wstring> installed = {L"FreeTDS", L"SQL Server", L"ODBC Driver 17 for SQL Server"};
