@@ -104,12 +104,32 @@ int ChildProcess::stop(std::chrono::milliseconds grace) {
     return *status_;
 }
 
-ProgramResult run_program(ProcessOptions options, std::chrono::milliseconds timeout) {
+namespace {
+
+std::filesystem::path temporary_file() {
     char pattern[] = "/tmp/e2e-output-XXXXXX";
     const int descriptor = mkstemp(pattern);
     if (descriptor < 0) throw std::runtime_error("cannot create a temporary file");
     close(descriptor);
-    options.output_file = pattern;
+    return pattern;
+}
+
+// The file's content; the file is removed.
+std::string take_content(const std::filesystem::path& path) {
+    std::string content;
+    {
+        std::ifstream captured(path, std::ios::binary);
+        content.assign(std::istreambuf_iterator<char>(captured), std::istreambuf_iterator<char>());
+    }
+    std::filesystem::remove(path);
+    return content;
+}
+
+}  // namespace
+
+ProgramResult run_program(ProcessOptions options, std::chrono::milliseconds timeout, Streams streams) {
+    options.output_file = temporary_file();
+    options.error_file = streams == Streams::separate ? temporary_file() : std::filesystem::path();
 
     ProgramResult result;
     {
@@ -119,9 +139,8 @@ ProgramResult run_program(ProcessOptions options, std::chrono::milliseconds time
         else
             child.stop(std::chrono::milliseconds(0));
     }
-    std::ifstream captured(pattern, std::ios::binary);
-    result.output.assign(std::istreambuf_iterator<char>(captured), std::istreambuf_iterator<char>());
-    std::filesystem::remove(pattern);
+    result.output = take_content(options.output_file);
+    if (streams == Streams::separate) result.errors = take_content(options.error_file);
     return result;
 }
 

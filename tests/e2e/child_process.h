@@ -44,10 +44,15 @@ private:
 
 struct ProgramResult {
     int exit_code = -1;      // -1: killed because the time was up
-    std::string output;      // stdout and stderr together
+    std::string output;      // stdout, and stderr too unless the streams were kept apart
+    std::string errors;      // stderr when the streams were kept apart
 };
 
-// Runs a program to its end, killing it after `timeout`.
-ProgramResult run_program(ProcessOptions options, std::chrono::milliseconds timeout);
+enum class Streams { together, separate };
+
+// Runs a program to its end, killing it after `timeout`; its output and error
+// files are the run's own.
+ProgramResult run_program(ProcessOptions options, std::chrono::milliseconds timeout,
+                          Streams streams = Streams::together);
 
 }  // namespace e2e

@@ -23,8 +23,8 @@ std::string first_line(const std::string& text) { return text.substr(0, text.fin
 
 class UnattendedTest : public InstallTest {
 protected:
-    UnattendedRun run(std::vector<std::string> arguments, const std::string& password) {
-        UnattendedRun result = wine_.run_command_line(host_path("work"), arguments, password, run_timeout);
+    ProgramResult run(std::vector<std::string> arguments, const std::string& password) {
+        ProgramResult result = wine_.run_command_line(host_path("work"), arguments, password, run_timeout);
         // The password must never be echoed, whatever the outcome.
         if (!password.empty()) {
             EXPECT_EQ(result.output.find(password), std::string::npos) << result.output;
@@ -33,7 +33,7 @@ protected:
         return result;
     }
 
-    UnattendedRun install(std::vector<std::string> extra = {}) {
+    ProgramResult install(std::vector<std::string> extra = {}) {
         std::vector<std::string> arguments{"--unattended",
                                            "--server", server_->address(),
                                            "--data-path", windows_path("data"),
@@ -48,7 +48,7 @@ protected:
 TEST_F(UnattendedTest, InstallsRefusesAnOldDatabaseWithoutLeaveThenReplacesIt) {
     start_server();
 
-    const UnattendedRun first = install({"--store-mode", "branch"});
+    const ProgramResult first = install({"--store-mode", "branch"});
     EXPECT_EQ(first.exit_code, 0) << first.errors;
     EXPECT_EQ(first.output, lines_of(fresh_install_lines));
     EXPECT_EQ(first.errors, "Korvena: 安装新数据库成功！\n");
@@ -64,13 +64,13 @@ TEST_F(UnattendedTest, InstallsRefusesAnOldDatabaseWithoutLeaveThenReplacesIt) {
     ASSERT_FALSE(client->execute("use master"));
     const std::string marker = "select sys_var_name from mirvox.dbo.t_sys_system where sys_var_id = 'Shop_Name'";
 
-    const UnattendedRun refused = install({"--store-mode", "branch"});
+    const ProgramResult refused = install({"--store-mode", "branch"});
     EXPECT_EQ(refused.exit_code, 5);
     EXPECT_EQ(refused.output, lines_of({fresh_install_lines.begin(), fresh_install_lines.begin() + 4}));
     EXPECT_EQ(refused.errors, "");
     EXPECT_EQ(rows(marker), (std::vector<Row>{{"本店"}}));
 
-    const UnattendedRun replaced = install({"--store-mode", "headquarters", "--drop-existing"});
+    const ProgramResult replaced = install({"--store-mode", "headquarters", "--drop-existing"});
     EXPECT_EQ(replaced.exit_code, 0) << replaced.errors;
     std::vector<std::string> with_old_database = fresh_install_lines;
     with_old_database.insert(with_old_database.begin() + 4, {"检测旧数据库是否正在使用中...", "删除旧数据库及相关信息..."});
@@ -83,7 +83,7 @@ TEST_F(UnattendedTest, InstallsRefusesAnOldDatabaseWithoutLeaveThenReplacesIt) {
 TEST_F(UnattendedTest, AFailedStatementEndsWithTheFailurePathAndStatusOne) {
     start_server({false, {"fail:CREATE DATABASE:1801"}});
 
-    const UnattendedRun result = install();
+    const ProgramResult result = install();
     EXPECT_EQ(result.exit_code, 1);
     const std::string error = "Database 'mirvox' already exists. Choose a different database name.";
     EXPECT_EQ(result.output, lines_of({fresh_install_lines.begin(), fresh_install_lines.begin() + 5}) +
@@ -103,7 +103,7 @@ TEST_F(UnattendedTest, UsageErrorsAreRefusedBeforeAnythingHappens) {
         {{"--unattended", "--store-mode", "chain"}, "unknown store mode: chain (single, headquarters or branch)"},
     };
     for (const auto& row : rows_of_cases) {
-        const UnattendedRun result = run(row.arguments, sa_password_);
+        const ProgramResult result = run(row.arguments, sa_password_);
         EXPECT_EQ(result.exit_code, 2) << row.reason;
         EXPECT_EQ(result.output, "") << row.reason;
         EXPECT_EQ(first_line(result.errors), row.reason);
@@ -113,7 +113,7 @@ TEST_F(UnattendedTest, UsageErrorsAreRefusedBeforeAnythingHappens) {
 }
 
 TEST_F(UnattendedTest, HelpListsTheUsageAndEveryExitStatus) {
-    const UnattendedRun result = run({"--help"}, "");
+    const ProgramResult result = run({"--help"}, "");
     EXPECT_EQ(result.exit_code, 0);
     EXPECT_NE(result.output.find("usage: dbinstall.exe --unattended"), std::string::npos) << result.output;
     for (const char* status : {"  0  ", "  1  ", "  2  ", "  3  ", "  4  ", "  5  ", "  6  ", "  7  "})
@@ -125,7 +125,7 @@ TEST_F(UnattendedTest, AMissingTemplateStopsWithStatusThree) {
     start_server();
     std::vector<std::string> arguments{"--unattended", "--server", server_->address(), "--template",
                                        windows_path("template/missing.dat")};
-    const UnattendedRun result = run(arguments, sa_password_);
+    const ProgramResult result = run(arguments, sa_password_);
     EXPECT_EQ(result.exit_code, 3);
     EXPECT_EQ(result.output, "");
     EXPECT_EQ(result.errors, "提示: 请选择数据库文件\n");
@@ -136,7 +136,7 @@ TEST_F(UnattendedTest, AWrongPasswordStopsWithStatusFourAndTheServersText) {
     const std::string wrong_password = "Not-the;password";
     std::vector<std::string> arguments{"--unattended", "--server", server_->address(), "--template",
                                        windows_path("template/mirvox.dat")};
-    const UnattendedRun result = run(arguments, wrong_password);
+    const ProgramResult result = run(arguments, wrong_password);
     EXPECT_EQ(result.exit_code, 4);
     EXPECT_EQ(result.output, lines_of({fresh_install_lines.begin(), fresh_install_lines.begin() + 2}));
     EXPECT_EQ(result.errors.rfind("Korvena: 不能连接到数据库。", 0), 0u) << result.errors;
@@ -149,7 +149,7 @@ TEST_F(UnattendedTest, AnOldDatabaseInUseStopsWithStatusSix) {
     ASSERT_TRUE(std::holds_alternative<std::unique_ptr<CatalogClient>>(application_user));
     ASSERT_FALSE(std::get<std::unique_ptr<CatalogClient>>(application_user)->execute("use mirvox"));
 
-    const UnattendedRun result = install({"--drop-existing"});
+    const ProgramResult result = install({"--drop-existing"});
     EXPECT_EQ(result.exit_code, 6);
     EXPECT_EQ(result.output, lines_of({fresh_install_lines[0], fresh_install_lines[1], fresh_install_lines[2],
                                        fresh_install_lines[3], "检测旧数据库是否正在使用中...",
@@ -161,7 +161,7 @@ TEST_F(UnattendedTest, AnOldDatabaseInUseStopsWithStatusSix) {
 TEST_F(UnattendedTest, ANameInTheSettingsThatIsNotAnIdentifierStopsWithStatusSeven) {
     start_server();
     write_ini("[database]\ndatabasename=mirvox;drop database master\n");
-    const UnattendedRun result = install();
+    const ProgramResult result = install();
     EXPECT_EQ(result.exit_code, 7);
     EXPECT_EQ(result.output, "");
     EXPECT_EQ(result.errors.rfind("警告: dbinstall.ini", 0), 0u) << result.errors;

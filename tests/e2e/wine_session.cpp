@@ -2,8 +2,6 @@
 #include "wine_session.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace e2e {
@@ -40,32 +38,15 @@ std::unique_ptr<ChildProcess> WineSession::start_installer(const std::filesystem
     return std::make_unique<ChildProcess>(options);
 }
 
-UnattendedRun WineSession::run_command_line(const std::filesystem::path& working_directory,
-                                          const std::vector<std::string>& arguments, const std::string& sa_password,
-                                          std::chrono::seconds timeout) const {
+ProgramResult WineSession::run_command_line(const std::filesystem::path& working_directory,
+                                           const std::vector<std::string>& arguments, const std::string& sa_password,
+                                           std::chrono::seconds timeout) const {
     std::vector<std::string> command{KORVENA_DBINSTALL_EXE};
     command.insert(command.end(), arguments.begin(), arguments.end());
     ProcessOptions options = wine(command);
     options.working_directory = working_directory;
     options.extra_env.push_back("KORVENA_SA_PASSWORD=" + sa_password);
-    options.output_file = working_directory.parent_path() / "unattended.out";
-    options.error_file = working_directory.parent_path() / "unattended.err";
-
-    UnattendedRun run;
-    {
-        ChildProcess installer(options);
-        if (const auto status = installer.wait_for(timeout))
-            run.exit_code = *status;
-        else
-            installer.stop(std::chrono::milliseconds(0));
-    }
-    auto read = [](const std::filesystem::path& path) {
-        std::ifstream file(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    };
-    run.output = read(options.output_file);
-    run.errors = read(options.error_file);
-    return run;
+    return run_program(options, timeout, Streams::separate);
 }
 
 DriverRun WineSession::run_driver(const std::vector<std::string>& steps, std::chrono::seconds step_timeout,

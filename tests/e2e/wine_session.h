@@ -20,13 +20,6 @@ struct DriverRun {
     std::string output;  // as printed, for failure reports
 };
 
-// What the installer printed when started from a command line, stream by stream.
-struct UnattendedRun {
-    int exit_code = -1;  // -1: killed at the timeout
-    std::string output;  // standard output, UTF-8
-    std::string errors;  // standard error, UTF-8
-};
-
 class WineSession {
 public:
     // Reads WINEPREFIX and DISPLAY; valid() is false when either is missing.
@@ -41,7 +34,8 @@ public:
     // dbinstall.exe started from a command line with `arguments` (--unattended
     // or --help first), in `working_directory`,
     // with KORVENA_SA_PASSWORD set to `sa_password`; killed after `timeout`.
-    UnattendedRun run_command_line(const std::filesystem::path& working_directory, const std::vector<std::string>& arguments,
+    // Its standard output and standard error are kept apart.
+    ProgramResult run_command_line(const std::filesystem::path& working_directory, const std::vector<std::string>& arguments,
                                  const std::string& sa_password, std::chrono::seconds timeout) const;
 
     // e2e-driver.exe run with the steps; each of its waits ends after
