@@ -125,5 +125,15 @@ TEST(Parser, SelectWithJoinAliasesCountAndComments) {
     EXPECT_EQ(select.where.size(), 3u);
 }
 
+TEST(Text, Utf8RoundTripsChineseAndReplacesWhatIsNotUtf8) {
+    const std::u16string branch = u"分店/配送中心 \U0001F600";
+    EXPECT_EQ(from_utf8(to_utf8(branch)), branch);
+    // Truncated, overlong and stray continuation bytes, and a lone surrogate.
+    EXPECT_EQ(from_utf8("a\xE5\x88"), u"a\uFFFD\uFFFD");
+    EXPECT_EQ(from_utf8("\xC0\xAF"), u"\uFFFD\uFFFD");
+    EXPECT_EQ(from_utf8("\x80x"), u"\uFFFDx");
+    EXPECT_EQ(to_utf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+}
+
 }  // namespace
 }  // namespace emulator

@@ -3,7 +3,7 @@
 // statements, concurrent sessions, persistence and the fault rules.
 #include "child_process.h"
 #include "odbc_session.h"
-#include "tds/text_encoding.h"
+#include "engine/text.h"
 #include "temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ namespace {
 const std::u16string kSaPassword = EmulatorProcess::sa_password();
 
 std::string utf8(const std::u16string& text) {
-    return tds::utf16_to_utf8(text);
+    return to_utf8(text);
 }
 
 #define EXPECT_OK(outcome)                                          \

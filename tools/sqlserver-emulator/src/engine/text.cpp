@@ -35,30 +35,45 @@ bool LessCi::operator()(const std::u16string& a, const std::u16string& b) const 
         [](char16_t x, char16_t y) { return fold_case(x) < fold_case(y); });
 }
 
+namespace {
+
+constexpr char32_t replacement_character = 0xFFFD;
+
+void append_utf16(std::u16string& out, char32_t code) {
+    if (code >= 0x10000) {
+        code -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+        out.push_back(static_cast<char16_t>(code));
+    }
+}
+
+}  // namespace
+
 std::string to_utf8(std::u16string_view text) {
     std::string out;
-    out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
+        char32_t code = text[i];
+        if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (code >= 0xD800 && code < 0xE000) {
+            code = replacement_character;
         }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
+        if (code < 0x80) {
+            out.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | code >> 6));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else if (code < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | code >> 12));
+            out.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
         } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
+            out.push_back(static_cast<char>(0xF0 | code >> 18));
+            out.push_back(static_cast<char>(0x80 | (code >> 12 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
         }
     }
     return out;
@@ -66,22 +81,39 @@ std::string to_utf8(std::u16string_view text) {
 
 std::u16string from_utf8(std::string_view text) {
     std::u16string out;
-    out.reserve(text.size());
     size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        uint32_t cp = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-        for (size_t k = 1; k < length && i + k < text.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        i += length;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
+        size_t extra = 0;
+        char32_t code = lead;
+        if (lead >= 0xF0 && lead < 0xF5) {
+            extra = 3;
+            code = lead & 0x07;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            extra = 2;
+            code = lead & 0x0F;
+        } else if (lead >= 0xC2 && lead < 0xE0) {
+            extra = 1;
+            code = lead & 0x1F;
+        } else if (lead >= 0x80) {
+            out.push_back(static_cast<char16_t>(replacement_character));
+            ++i;
+            continue;
         }
+        bool valid = i + extra < text.size() || extra == 0;
+        for (size_t k = 1; valid && k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            code = code << 6 | (next & 0x3F);
+        }
+        constexpr char32_t shortest[] = {0, 0x80, 0x800, 0x10000};
+        if (!valid || code < shortest[extra] || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) {
+            out.push_back(static_cast<char16_t>(replacement_character));
+            ++i;
+            continue;
+        }
+        append_utf16(out, code);
+        i += extra + 1;
     }
     return out;
 }

@@ -19,6 +19,7 @@ struct LessCi {
     bool operator()(const std::u16string& a, const std::u16string& b) const;
 };
 
+// Invalid sequences and lone surrogates become U+FFFD.
 std::string to_utf8(std::u16string_view text);
 std::u16string from_utf8(std::string_view text);
 std::u16string ascii(std::string_view text);

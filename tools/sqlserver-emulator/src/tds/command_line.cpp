@@ -2,7 +2,7 @@
 #include "command_line.h"
 
 #include "fault_rule.h"
-#include "text_encoding.h"
+#include "engine/text.h"
 
 #include <cctype>
 
@@ -46,7 +46,7 @@ std::variant<Options, std::string> parse_command_line(const std::vector<std::str
         const std::string& value = arguments[++i];
         std::optional<std::string> problem;
         if (name == "--sa-password") {
-            options.sa_password = utf8_to_utf16(value);
+            options.sa_password = from_utf8(value);
             have_password = true;
         } else if (name == "--listen") {
             auto address = parse_listen_address(value);

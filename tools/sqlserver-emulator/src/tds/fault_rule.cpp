@@ -1,7 +1,7 @@
 // --fault parsing.
 #include "fault_rule.h"
 
-#include "text_encoding.h"
+#include "engine/text.h"
 
 #include <charconv>
 
@@ -20,7 +20,7 @@ std::variant<FaultRule, HangLogin, std::string> text_and_number(FaultRule::Kind 
     if (number_text.empty() || error != std::errc() || end != number_text.data() + number_text.size() || number < 0)
         return "fault rule '" + rule + "' ends in '" + number_text + "', which is not a number";
     if (colon == 0) return "fault rule '" + rule + "' has an empty TEXT";
-    return FaultRule{kind, utf8_to_utf16(rest.substr(0, colon)), number};
+    return FaultRule{kind, from_utf8(rest.substr(0, colon)), number};
 }
 
 }  // namespace
@@ -34,7 +34,7 @@ std::variant<FaultRule, HangLogin, std::string> parse_fault_rule(const std::stri
     if (kind == "delay") return text_and_number(FaultRule::Kind::delay, rest, rule);
     if (kind == "drop") {
         if (rest.empty()) return "fault rule '" + rule + "' has an empty TEXT";
-        return FaultRule{FaultRule::Kind::drop, utf8_to_utf16(rest), 0};
+        return FaultRule{FaultRule::Kind::drop, from_utf8(rest), 0};
     }
     return "unknown fault rule '" + rule + "' (expected fail:TEXT:NUMBER, drop:TEXT, delay:TEXT:MS or hang-login)";
 }

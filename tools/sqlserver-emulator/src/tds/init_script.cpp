@@ -1,7 +1,7 @@
 // Running the start-up script.
 #include "init_script.h"
 
-#include "text_encoding.h"
+#include "engine/text.h"
 
 #include <fstream>
 #include <sstream>
@@ -37,7 +37,7 @@ public:
     void message(const ServerMessage& message) override {
         if (message.severity <= 10) return;
         errors_ += "Msg " + std::to_string(message.number) + ", Level " + std::to_string(message.severity) +
-                   ", State " + std::to_string(message.state) + ": " + utf16_to_utf8(message.text) + "\n";
+                   ", State " + std::to_string(message.state) + ": " + to_utf8(message.text) + "\n";
     }
     void database_changed(const std::u16string&, const std::u16string&) override {}
     void rows(const ResultSet&) override {}
@@ -54,7 +54,7 @@ private:
 
 std::string describe_refusal(const LoginRefused& refused) {
     std::string text = "login as sa failed:";
-    for (const ServerMessage& error : refused.errors) text += " " + utf16_to_utf8(error.text);
+    for (const ServerMessage& error : refused.errors) text += " " + to_utf8(error.text);
     return text;
 }
 
@@ -96,7 +96,7 @@ std::optional<std::string> run_init_script(Engine& engine, const std::u16string&
     const int spid = std::get<LoginAccepted>(outcome).spid;
 
     std::optional<std::string> failure;
-    for (const std::u16string& batch : split_batches(utf8_to_utf16(text))) {
+    for (const std::u16string& batch : split_batches(from_utf8(text))) {
         ErrorCollector collector;
         if (engine.execute_batch(spid, batch, collector) == BatchEnd::drop_connection) {
             failure = "a fault rule dropped the init script's connection";
