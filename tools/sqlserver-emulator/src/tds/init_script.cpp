@@ -54,7 +54,10 @@ private:
 
 std::string describe_refusal(const LoginRefused& refused) {
     std::string text = "login as sa failed:";
-    for (const ServerMessage& error : refused.errors) text += " " + to_utf8(error.text);
+    for (const ServerMessage& error : refused.errors) {
+        text += ' ';
+        text += to_utf8(error.text);
+    }
     return text;
 }
 
