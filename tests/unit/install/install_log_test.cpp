@@ -1,10 +1,5 @@
 // The install log's two operations and the lines of the install failure path.
-#include "install_run.h"
-#include "recording_form.h"
-
-#include "app/install_settings.h"
-#include "platform/odbc/transaction.h"
-#include "platform/scripted_prompts.h"
+#include "install_harness.h"
 
 #include <gtest/gtest.h>
 
@@ -24,13 +19,8 @@ TEST(InstallLog, PhasesShowOnTheStatusLineLinesOnlyInTheLog)
     EXPECT_EQ(form.log, L"none开始安装系统数据库...\r\n连接数据库成功\r\n\r\n");
 }
 
-class FailurePath : public ::testing::Test {
+class FailurePath : public ::testing::Test, protected install_test::InstallHarness {
 protected:
-    RecordingForm form;
-    platform::ScriptedPrompts prompts;
-    platform::Transaction sqlca;
-    app::InstallSettings settings{L"mirvox", L"mirvox", L"rovtakl"};
-    install::InstallContext context{form, prompts, sqlca, settings, L"Korvena"};
     install::InstallRun run{context};
 };
 

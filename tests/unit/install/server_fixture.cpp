@@ -145,7 +145,6 @@ void InstallOnServer::SetUp()
 
 install::InstallOutcome InstallOnServer::install()
 {
-    install::InstallContext context{form, prompts, sqlca, settings, L"Korvena"};
     return install::wf_installdb(context);
 }
 

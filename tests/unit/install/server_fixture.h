@@ -3,12 +3,7 @@
 // its catalog, and an install run with a recording form and scripted prompts.
 #pragma once
 
-#include "recording_form.h"
-
-#include "app/install_settings.h"
-#include "platform/odbc/transaction.h"
-#include "platform/scripted_prompts.h"
-#include "wf_installdb.h"
+#include "install_harness.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +40,7 @@ extern const std::wstring staging_path;  // c:\zq.tmp
 // after the window opened.
 extern const std::wstring fresh_install_log;
 
-class InstallOnServer : public ::testing::Test {
+class InstallOnServer : public ::testing::Test, protected InstallHarness {
 protected:
     // An emptied work folder named after the test, holding the data folder
     // and a fresh template backup; the form points at both.
@@ -54,10 +49,6 @@ protected:
     install::InstallOutcome install();
 
     std::wstring work_folder;
-    RecordingForm form;
-    platform::ScriptedPrompts prompts;
-    platform::Transaction sqlca;
-    app::InstallSettings settings{L"mirvox", L"mirvox", L"rovtakl"};
 };
 
 }  // namespace install_test

@@ -7,7 +7,7 @@
 
 namespace {
 
-class WfConnectDb : public ::testing::Test {
+class WfConnectDb : public ::testing::Test, protected install_test::InstallHarness {
 protected:
     void SetUp() override
     {
@@ -19,11 +19,6 @@ protected:
 
     bool connect_as(const std::wstring& login) { return install::wf_connect_db(context, log, login); }
 
-    install_test::RecordingForm form;
-    platform::ScriptedPrompts prompts;
-    platform::Transaction sqlca;
-    app::InstallSettings settings{L"mirvox", L"mirvox", L"rovtakl"};
-    install::InstallContext context{form, prompts, sqlca, settings, L"Korvena"};
     install::InstallLog log{form};
 };
 
