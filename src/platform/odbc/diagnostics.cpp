@@ -73,12 +73,15 @@ std::vector<std::wstring> StatementMessages::add(const std::vector<DiagnosticRec
     std::vector<std::wstring> infos;
     for (const auto& record : records) {
         std::wstring text = strip_vendor_prefixes(record.text);
-        if (!from_server(record))
+        if (!from_server(record)) {
             driver_messages_.push_back(std::move(text));
-        else if (record.sqlstate.starts_with(L"01"))
+        } else if (record.sqlstate.starts_with(L"01")) {
             infos.push_back(std::move(text));
-        else
+        } else {
+            if (server_errors_.empty())
+                first_error_number_ = record.native_error;
             server_errors_.push_back(std::move(text));
+        }
     }
     return infos;
 }

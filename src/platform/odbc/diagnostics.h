@@ -37,12 +37,16 @@ public:
     // none, the driver's own texts joined the same way.
     std::wstring error_text() const;
 
+    // The number of the server's first error; 0 when it sent none.
+    long error_number() const { return first_error_number_; }
+
 private:
     bool from_server(const DiagnosticRecord& record) const;
 
     bool freetds_;
     std::vector<std::wstring> server_errors_;
     std::vector<std::wstring> driver_messages_;
+    long first_error_number_ = 0;
 };
 
 }  // namespace platform

@@ -9,15 +9,17 @@ namespace platform {
 
 namespace {
 
-// The first column of the current row as text; NULL reads as empty.
-std::wstring read_first_column(SQLHSTMT statement)
+// A column of the current row as text; nullopt for NULL.
+std::optional<std::wstring> read_column(SQLHSTMT statement, SQLUSMALLINT column)
 {
     std::wstring value;
     SQLWCHAR chunk[256];
     for (;;) {
         SQLLEN indicator = 0;
-        SQLRETURN rc = SQLGetData(statement, 1, SQL_C_WCHAR, chunk, sizeof chunk, &indicator);
-        if (!SQL_SUCCEEDED(rc) || indicator == SQL_NULL_DATA)
+        SQLRETURN rc = SQLGetData(statement, column, SQL_C_WCHAR, chunk, sizeof chunk, &indicator);
+        if (indicator == SQL_NULL_DATA && SQL_SUCCEEDED(rc))
+            return std::nullopt;
+        if (!SQL_SUCCEEDED(rc))
             break;
         // A long value arrives in pieces; each full piece keeps one slot for its terminator.
         size_t piece = (indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof chunk))
@@ -28,6 +30,19 @@ std::wstring read_first_column(SQLHSTMT statement)
             break;
     }
     return value;
+}
+
+std::vector<std::wstring> column_names(SQLHSTMT statement, SQLSMALLINT count)
+{
+    std::vector<std::wstring> names;
+    for (SQLSMALLINT column = 1; column <= count; ++column) {
+        SQLWCHAR name[256] = {};
+        SQLSMALLINT length = 0;
+        SQLDescribeColW(statement, static_cast<SQLUSMALLINT>(column), name, 256, &length, nullptr, nullptr, nullptr,
+                        nullptr);
+        names.emplace_back(reinterpret_cast<const wchar_t*>(name));
+    }
+    return names;
 }
 
 class StatementHandle {
@@ -53,8 +68,8 @@ private:
 
 }  // namespace
 
-StatementOutcome run_statement(SQLHDBC connection, const std::wstring& sql, bool driver_is_freetds,
-                               bool wants_first_value, const std::function<void(const std::wstring&)>& on_info)
+StatementOutcome run_statement(SQLHDBC connection, const std::wstring& sql, bool driver_is_freetds, RowsWanted wanted,
+                               const std::function<void(const std::wstring&)>& on_info)
 {
     StatementOutcome outcome;
     StatementMessages messages(driver_is_freetds);
@@ -70,27 +85,40 @@ StatementOutcome run_statement(SQLHDBC connection, const std::wstring& sql, bool
                 on_info(info);
         return records.size();
     };
+    // The first result set's rows, as far as wanted. The rest of a result is
+    // left to SQLMoreResults, which discards it.
+    auto read_rows = [&](SQLHSTMT statement, SQLSMALLINT columns) {
+        QueryResult result;
+        result.columns = column_names(statement, columns);
+        for (;;) {
+            SQLRETURN fetched = SQLFetch(statement);
+            take_messages(statement, fetched);
+            if (!SQL_SUCCEEDED(fetched))
+                break;
+            QueryResult::Row row;
+            for (SQLSMALLINT column = 1; column <= columns; ++column)
+                row.push_back(read_column(statement, static_cast<SQLUSMALLINT>(column)));
+            result.rows.push_back(std::move(row));
+            if (wanted == RowsWanted::first_row)
+                break;
+        }
+        return result;
+    };
 
     StatementHandle statement(connection);
     if (statement.get() == SQL_NULL_HSTMT) {
         messages.add(read_diagnostics(SQL_HANDLE_DBC, connection));
-        return {true, messages.error_text(), std::nullopt};
+        return {true, messages.error_text(), messages.error_number(), std::nullopt};
     }
 
     SQLRETURN rc = SQLExecDirectW(statement.get(), const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(sql.c_str())),
                                   SQL_NTS);
-    bool first_rows_seen = false;
     while (rc != SQL_NO_DATA && rc != SQL_INVALID_HANDLE) {
         std::size_t records = take_messages(statement.get(), rc);
         SQLSMALLINT columns = 0;
-        if (SQL_SUCCEEDED(rc) && wants_first_value && !first_rows_seen &&
-            SQL_SUCCEEDED(SQLNumResultCols(statement.get(), &columns)) && columns > 0) {
-            first_rows_seen = true;
-            SQLRETURN fetched = SQLFetch(statement.get());
-            take_messages(statement.get(), fetched);
-            if (SQL_SUCCEEDED(fetched))
-                outcome.first_value = read_first_column(statement.get());
-        }
+        if (SQL_SUCCEEDED(rc) && wanted != RowsWanted::none && !outcome.first_result &&
+            SQL_SUCCEEDED(SQLNumResultCols(statement.get(), &columns)) && columns > 0)
+            outcome.first_result = read_rows(statement.get(), columns);
         // A driver that keeps failing without saying why would loop forever.
         if (rc == SQL_ERROR && records == 0)
             break;
@@ -102,9 +130,10 @@ StatementOutcome run_statement(SQLHDBC connection, const std::wstring& sql, bool
     outcome.failed = call_failed || messages.has_server_error();
     if (outcome.failed) {
         outcome.error_text = messages.error_text();
+        outcome.error_number = messages.error_number();
         if (outcome.error_text.empty())
             outcome.error_text = L"The ODBC driver reported a failure without a message.";
-        outcome.first_value.reset();
+        outcome.first_result.reset();
     }
     return outcome;
 }

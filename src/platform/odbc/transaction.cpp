@@ -16,12 +16,13 @@ namespace {
 constexpr SQLULEN login_timeout_seconds = 15;
 
 // Sets a failed status when there is no connection to run a statement on.
-bool report_if_closed(bool open, long& status, std::wstring& error)
+bool report_if_closed(bool open, long& status, std::wstring& error, long& error_number)
 {
     if (open)
         return false;
     status = Transaction::failure;
     error = L"The connection to the server is not open.";
+    error_number = 0;
     return true;
 }
 
@@ -51,9 +52,10 @@ Transaction::~Transaction()
 void Transaction::connect()
 {
     disconnect();
-    auto fail = [this](std::wstring text) {
+    auto fail = [this](std::wstring text, long number = 0) {
         status_code_ = failure;
         error_text_ = std::move(text);
+        error_number_ = number;
     };
     if (handles_->environment == SQL_NULL_HENV)
         return fail(L"The ODBC driver manager could not be loaded.");
@@ -88,7 +90,8 @@ void Transaction::connect()
     if (!SQL_SUCCEEDED(rc)) {
         SQLFreeHandle(SQL_HANDLE_DBC, connection);
         std::wstring reason = messages.error_text();
-        return fail(reason.empty() ? L"The ODBC driver refused the connection without a message." : reason);
+        return fail(reason.empty() ? L"The ODBC driver refused the connection without a message." : reason,
+                    messages.error_number());
     }
     handles_->connection = connection;
 
@@ -97,7 +100,7 @@ void Transaction::connect()
     if (status_code_ != success) {
         std::wstring reason = error_text_;
         disconnect();
-        fail(reason);
+        fail(reason, error_number_);
     }
 }
 
@@ -115,31 +118,42 @@ bool Transaction::connected() const
     return handles_->connection != SQL_NULL_HDBC;
 }
 
-void Transaction::execute_immediate(const std::wstring& sql)
+std::optional<QueryResult> Transaction::run(const std::wstring& sql, RowsWanted wanted)
 {
-    if (report_if_closed(connected(), status_code_, error_text_))
-        return;
-    StatementOutcome outcome = run_statement(handles_->connection, sql, handles_->freetds, false, info_listener_);
+    if (report_if_closed(connected(), status_code_, error_text_, error_number_))
+        return std::nullopt;
+    StatementOutcome outcome = run_statement(handles_->connection, sql, handles_->freetds, wanted, info_listener_);
     status_code_ = outcome.failed ? failure : success;
     error_text_ = outcome.error_text;
+    error_number_ = outcome.error_number;
+    return std::move(outcome.first_result);
+}
+
+void Transaction::execute_immediate(const std::wstring& sql)
+{
+    run(sql, RowsWanted::none);
 }
 
 void Transaction::select_single(const std::wstring& query, const std::vector<std::wstring>& values,
                                 std::wstring& result)
 {
-    if (report_if_closed(connected(), status_code_, error_text_))
+    const std::optional<QueryResult> rows = run(fill_placeholders(query, values), RowsWanted::first_row);
+    if (status_code_ != success)
         return;
-    StatementOutcome outcome =
-        run_statement(handles_->connection, fill_placeholders(query, values), handles_->freetds, true, info_listener_);
-    error_text_ = outcome.error_text;
-    if (outcome.failed) {
-        status_code_ = failure;
-    } else if (outcome.first_value) {
-        status_code_ = success;
-        result = *outcome.first_value;
-    } else {
+    if (!rows || rows->rows.empty() || rows->rows.front().empty()) {
         status_code_ = not_found;
+        return;
     }
+    // A NULL first value reads as empty, as the runtime gives it.
+    result = rows->rows.front().front().value_or(L"");
+}
+
+void Transaction::select_rows(const std::wstring& query, const std::vector<std::wstring>& values, QueryResult& result)
+{
+    std::optional<QueryResult> rows = run(fill_placeholders(query, values), RowsWanted::all_rows);
+    if (status_code_ != success)
+        return;
+    result = rows ? std::move(*rows) : QueryResult{};
 }
 
 void Transaction::set_info_listener(std::function<void(const std::wstring&)> listener)

@@ -2,8 +2,11 @@
 // statement leaves status_code() and error_text() for the caller to test.
 #pragma once
 
+#include "query_result.h"
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,8 +51,16 @@ public:
     void select_single(const std::wstring& query, const std::vector<std::wstring>& values,
                        std::wstring& result);
 
+    // Query of many rows: `query` with its `?` filled as for select_single.
+    // Status 0 with the first result set's rows in `result` (possibly none),
+    // -1 on error. `result` is untouched unless status is 0.
+    void select_rows(const std::wstring& query, const std::vector<std::wstring>& values, QueryResult& result);
+
     long status_code() const { return status_code_; }
     const std::wstring& error_text() const { return error_text_; }
+    // The number of the server's first error in the last statement or
+    // connect; 0 after a success or when only the driver spoke.
+    long error_number() const { return error_number_; }
 
     // Receives the server's informational messages (e.g. a restore's
     // "10 percent processed.") as they are read.
@@ -58,8 +69,13 @@ public:
 private:
     struct Handles;
     std::unique_ptr<Handles> handles_;
+    // Runs `sql`, keeping the rows `wanted`; sets the status (0 or -1), the
+    // error text and number; returns the rows read when it succeeded.
+    std::optional<QueryResult> run(const std::wstring& sql, RowsWanted wanted);
+
     long status_code_ = 0;
     std::wstring error_text_;
+    long error_number_ = 0;
     std::function<void(const std::wstring&)> info_listener_;
 };
 
