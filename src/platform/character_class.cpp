@@ -27,4 +27,10 @@ bool is_digit(wchar_t c)
     return (character_type(c) & C1_DIGIT) != 0;
 }
 
+bool same_text_ignoring_case(std::wstring_view a, std::wstring_view b)
+{
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 }  // namespace platform
