@@ -11,7 +11,7 @@ PhaseEnd connect_as_administrator(InstallRun& run)
     run.log.LogPhase(L"正在连接数据库服务器...");
     // wf_connect_db has shown its own message; there is nothing to close.
     if (!wf_connect_db(run.context, run.log, run.context.form.admin_login()))
-        return stop_install(InstallOutcome::connection_failed);
+        return stop_install(run, InstallOutcome::connection_failed);
     return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 #include "install_run.h"
 
 #include "app/install_settings.h"
+#include "login_records.h"
 #include "platform/odbc/transaction.h"
 #include "statements.h"
 #include "wf_connect_db.h"
@@ -17,6 +18,22 @@ bool succeeded(const InstallRun& run)
     return run.context.sqlca.status_code() == platform::Transaction::success;
 }
 
+// A login of the application's name that outlived its database (an earlier
+// failed run, a database removed by hand) would make the creation fail: it
+// is replaced, and the rollback can make it again as it was.
+bool drop_leftover_login(InstallRun& run)
+{
+    platform::Transaction& sqlca = run.context.sqlca;
+    std::optional<LoginRecord> leftover;
+    if (!find_login(sqlca, statements::application_login, leftover))
+        return false;
+    if (!leftover)
+        return true;
+    run.changes.dropped_logins.push_back(*leftover);
+    sqlca.execute_immediate(statements::drop_login(statements::application_login));
+    return succeeded(run);
+}
+
 }  // namespace
 
 PhaseEnd set_up_application_login(InstallRun& run)
@@ -24,10 +41,13 @@ PhaseEnd set_up_application_login(InstallRun& run)
     const app::InstallSettings& settings = run.context.settings;
     platform::Transaction& sqlca = run.context.sqlca;
 
-    sqlca.execute_immediate(statements::add_application_login(settings.is_dbname));
+    if (!drop_leftover_login(run))
+        return fail_install(run);
+    run.changes.login_create_sent = true;
+    sqlca.execute_immediate(statements::add_application_login(settings.is_dbname, run.server_version));
     if (!succeeded(run))
         return fail_install(run);
-    sqlca.execute_immediate(statements::grant_sysadmin);
+    sqlca.execute_immediate(statements::grant_sysadmin(statements::application_login));
     if (!succeeded(run))
         return fail_install(run);
 

@@ -16,7 +16,7 @@ InstallOutcome complete_install(InstallRun& run)
     // is not the install's failure.
     platform::write_machine_string(L"SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo", L"mirvox",
                                    L"DBMSSOCN,127.0.0.1,1433");
-    remove_staging_file(run.staging_path);
+    remove_staged_template(run);
     platform::set_mouse_pointer(platform::MousePointer::arrow);
     run.context.form.set_install_enabled(false);
     run.context.prompts.message_box(run.context.app_name, L"安装新数据库成功！");

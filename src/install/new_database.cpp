@@ -10,6 +10,7 @@ namespace install {
 PhaseEnd create_new_database(InstallRun& run)
 {
     run.log.LogPhase(L"开始创建新数据库...");
+    run.changes.database_create_sent = true;
     run.context.sqlca.execute_immediate(
         statements::create_database(run.context.settings.is_dbname, run.context.form.data_path()));
     if (run.context.sqlca.status_code() != platform::Transaction::success)

@@ -1,8 +1,10 @@
 // Phases 4 to 7: an old database found, confirmed by the operator, checked
-// for use and removed with its login.
+// for use, backed up, and removed with its login.
 #include "install_run.h"
 
 #include "app/install_settings.h"
+#include "login_records.h"
+#include "platform/clock.h"
 #include "platform/mouse_pointer.h"
 #include "platform/odbc/transaction.h"
 #include "platform/prompts.h"
@@ -35,18 +37,60 @@ PhaseEnd check_old_database_unused(InstallRun& run)
     run.context.prompts.message_box(L"警告", L"旧数据库正在被使用，请让所有用户退出应用系统，然后继续此操作。");
     run.log.LogPhase(L"旧数据库正在被使用，不能安装新数据库。");
     run.context.sqlca.disconnect();
-    return stop_install(InstallOutcome::old_database_in_use);
+    return stop_install(run, InstallOutcome::old_database_in_use);
+}
+
+// The old database written to a file beside the new one's, so that a
+// failure after the drop can put it back.
+PhaseEnd back_up_old_database(InstallRun& run)
+{
+    if (!run.context.take_safety_backup)
+        return std::nullopt;
+    Transaction& sqlca = run.context.sqlca;
+    const std::wstring& database = run.context.settings.is_dbname;
+    const std::wstring file =
+        statements::safety_backup_file(run.context.form.data_path(), database, platform::local_time_now());
+    run.log.LogPhase(L"备份旧数据库...");
+    sqlca.execute_immediate(statements::safety_backup(database, file, run.server_version));
+    if (sqlca.status_code() != Transaction::success)
+        return fail_install(run);
+    run.changes.safety_backup = file;
+    run.log.LogLine(L"旧数据库已备份到 " + file);
+    return std::nullopt;
 }
 
 // The drops fail on -1 only; any other status counts as done.
-PhaseEnd drop_old(InstallRun& run, const std::wstring& statement)
+bool drop_old(InstallRun& run, const std::wstring& statement)
 {
     Transaction& sqlca = run.context.sqlca;
     sqlca.execute_immediate(statement);
     if (sqlca.status_code() != Transaction::failure)
-        return std::nullopt;
+        return true;
     run.context.form.set_status_text(L"删除旧数据库及相关信息失败！" + sqlca.error_text());
-    return fail_install(run);
+    return false;
+}
+
+PhaseEnd drop_old_database_and_login(InstallRun& run)
+{
+    const app::InstallSettings& settings = run.context.settings;
+    run.log.LogPhase(L"删除旧数据库及相关信息...");
+    if (!drop_old(run, statements::drop_database(settings.is_dbname)))
+        return fail_install(run);
+    run.changes.old_database_dropped = true;
+
+    // An old database restored by hand, or left by a failed run, may have no
+    // login: there is nothing to drop then.
+    std::optional<LoginRecord> login;
+    if (!find_login(run.context.sqlca, settings.is_logid, login)) {
+        run.context.form.set_status_text(L"删除旧数据库及相关信息失败！" + run.context.sqlca.error_text());
+        return fail_install(run);
+    }
+    if (!login)
+        return std::nullopt;
+    run.changes.dropped_logins.push_back(*login);
+    if (!drop_old(run, statements::drop_login(settings.is_logid)))
+        return fail_install(run);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -68,16 +112,14 @@ PhaseEnd replace_old_database(InstallRun& run)
     platform::set_mouse_pointer(platform::MousePointer::busy);
     if (answer != L"1") {
         sqlca.disconnect();
-        return stop_install(InstallOutcome::declined);
+        return stop_install(run, InstallOutcome::declined);
     }
 
-    if (PhaseEnd end = check_old_database_unused(run))
-        return end;
-
-    run.log.LogPhase(L"删除旧数据库及相关信息...");
-    if (PhaseEnd end = drop_old(run, statements::drop_database(settings.is_dbname)))
-        return end;
-    return drop_old(run, statements::drop_login(settings.is_logid));
+    for (auto phase : {check_old_database_unused, back_up_old_database, drop_old_database_and_login}) {
+        if (PhaseEnd end = phase(run))
+            return end;
+    }
+    return std::nullopt;
 }
 
 }  // namespace install

@@ -41,10 +41,10 @@ PhaseEnd check_preconditions(InstallRun& run)
     run.context.sqlca.auto_commit = true;
     if (!platform::file_exists(run.context.form.template_file())) {
         run.context.prompts.message_box(L"提示", L"请选择数据库文件");
-        return stop_install(InstallOutcome::template_missing);
+        return stop_install(run, InstallOutcome::template_missing);
     }
     if (!names_are_identifiers(run))
-        return stop_install(InstallOutcome::name_refused);
+        return stop_install(run, InstallOutcome::name_refused);
     return std::nullopt;
 }
 

@@ -7,7 +7,7 @@
 
 namespace install {
 
-bool wf_connect_db(InstallContext& context, InstallLog& log, const std::wstring& as_logid)
+bool connect_sqlca(InstallContext& context, const std::wstring& as_logid)
 {
     platform::Transaction& sqlca = context.sqlca;
     sqlca.disconnect();
@@ -19,8 +19,13 @@ bool wf_connect_db(InstallContext& context, InstallLog& log, const std::wstring&
         sqlca.login_id == context.settings.is_logid ? context.settings.is_pass : context.form.admin_password();
     sqlca.auto_commit = true;
     sqlca.connect();
-    if (sqlca.status_code() != platform::Transaction::success) {
-        context.prompts.message_box(context.app_name, L"不能连接到数据库。" + sqlca.error_text());
+    return sqlca.status_code() == platform::Transaction::success;
+}
+
+bool wf_connect_db(InstallContext& context, InstallLog& log, const std::wstring& as_logid)
+{
+    if (!connect_sqlca(context, as_logid)) {
+        context.prompts.message_box(context.app_name, L"不能连接到数据库。" + context.sqlca.error_text());
         return false;
     }
     log.LogLine(L"连接数据库成功");

@@ -8,10 +8,15 @@
 
 namespace install {
 
-// Connects as `as_logid`, with the application login's fixed password when
-// it is exactly is_logid, else with the password typed in the form. True
-// when connected, after logging "连接数据库成功"; false after a message box
-// with the server's text. SQLCA's status is left as the connect set it.
+// Points SQLCA at master of the form's server as `as_logid` (with the
+// application login's fixed password when it is exactly is_logid, else with
+// the password typed in the form) and connects. True when connected; SQLCA's
+// status and error text are left as the connect set them. Shows and logs
+// nothing.
+bool connect_sqlca(InstallContext& context, const std::wstring& as_logid);
+
+// connect_sqlca, then "连接数据库成功" in the log when connected, or a
+// message box with the server's text when not.
 bool wf_connect_db(InstallContext& context, InstallLog& log, const std::wstring& as_logid);
 
 }  // namespace install

@@ -25,6 +25,7 @@ enum class InstallOutcome {
     declined,              // the operator did not retype the check code
     old_database_in_use,   // the application login still uses the old database
     name_refused,          // a name in dbinstall.ini is not a regular identifier
+    refused,               // the pre-flight found a problem; nothing on the server was changed
 };
 
 struct InstallContext {
@@ -33,6 +34,8 @@ struct InstallContext {
     platform::Transaction& sqlca;
     const app::InstallSettings& settings;
     std::wstring app_name;  // gs_appname: title of the installer's own message boxes
+    // Back the old database up before it is dropped, so that a failure can put it back.
+    bool take_safety_backup = true;
 };
 
 // Runs the whole installation synchronously; every outcome has already been

@@ -35,6 +35,10 @@ std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<s
             options.drop_existing = true;
             continue;
         }
+        if (argument == L"--no-safety-backup") {
+            options.safety_backup = false;
+            continue;
+        }
         const bool takes_value = texts.count(argument) > 0 || argument == L"--store-mode";
         if (!takes_value) return UsageError{L"unknown option: " + argument};
         if (i + 1 >= arguments.size()) return UsageError{L"missing value after " + argument};
@@ -56,6 +60,7 @@ std::wstring usage_text(bool with_exit_statuses) {
     std::wstring text =
         L"usage: dbinstall.exe --unattended [--server NAME] [--data-path PATH] [--template FILE]\n"
         L"                     [--login LOGIN] [--store-mode single|headquarters|branch] [--drop-existing]\n"
+        L"                     [--no-safety-backup]\n"
         L"       dbinstall.exe --help\n"
         L"The administrator's password is taken from the environment variable KORVENA_SA_PASSWORD.\n"
         L"Options left out take the values the installer window would show.\n";
@@ -69,7 +74,8 @@ std::wstring usage_text(bool with_exit_statuses) {
             L"  4  the connection to the server failed\n"
             L"  5  an old database is present and --drop-existing was not given\n"
             L"  6  the old database is in use\n"
-            L"  7  a name in dbinstall.ini was refused\n";
+            L"  7  a name in dbinstall.ini was refused\n"
+            L"  8  refused by the checks before the install: nothing was changed\n";
     }
     return text;
 }

@@ -18,6 +18,7 @@ struct UnattendedOptions {
     std::optional<std::wstring> login;
     install::StoreMode store_mode = install::StoreMode::single_store;
     bool drop_existing = false;
+    bool safety_backup = true;  // --no-safety-backup: the old database is dropped without a backup
 };
 
 struct HelpRequested {};

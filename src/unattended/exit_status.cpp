@@ -12,6 +12,7 @@ int exit_status_of(install::InstallOutcome outcome) {
     case install::InstallOutcome::declined: return 5;
     case install::InstallOutcome::old_database_in_use: return 6;
     case install::InstallOutcome::name_refused: return 7;
+    case install::InstallOutcome::refused: return 8;
     }
     return 1;
 }

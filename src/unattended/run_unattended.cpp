@@ -36,7 +36,8 @@ int install(const UnattendedOptions& options)
         options.store_mode,
         options.drop_existing,
     });
-    install::InstallContext context{form, prompts, application.SQLCA, settings, application.gs_appname};
+    install::InstallContext context{form, prompts, application.SQLCA, settings, application.gs_appname,
+                                    options.safety_backup};
     return exit_status_of(install::wf_installdb(context));
 }
 

@@ -102,21 +102,22 @@ TEST_F(InstallOnServer, DataPathWithASingleQuoteInstalls)
     EXPECT_TRUE(install_test::file_exists(form.data + L"\\mirvox_Data.MDF"));
 }
 
-TEST_F(InstallOnServer, MissingDataPathFailsAtTheCreateWithTheServersText)
+TEST_F(InstallOnServer, MissingDataPathIsRefusedBeforeTheServerChanges)
 {
     form.data = work_folder + L"\\missing";
 
-    EXPECT_EQ(install(), InstallOutcome::statement_failed);
-    const std::wstring prefix = L"开始创建新数据库...    安装失败:";
-    ASSERT_TRUE(form.status.starts_with(prefix)) << testing::PrintToString(form.status);
-    const std::wstring error = form.status.substr(prefix.size());
-    EXPECT_NE(error.find(L"CREATE DATABASE failed."), std::wstring::npos) << testing::PrintToString(error);
-    EXPECT_TRUE(form.log.ends_with(L"开始创建新数据库...\r\n" + form.status + L"\r\n" + error + L"\r\n"));
+    EXPECT_EQ(install(), InstallOutcome::refused);
+    const std::wstring problem = L"数据库服务器上没有文件夹“" + form.data + L"”。";
+    EXPECT_EQ(form.status, L"安装前检查未通过：" + problem);
+    EXPECT_EQ(form.log, L"none开始安装系统数据库...\r\n正在连接数据库服务器...\r\n连接数据库成功\r\n检查安装条件...\r\n" +
+                            form.status + L"\r\n");
     ASSERT_EQ(prompts.shown().size(), 1u);
-    EXPECT_EQ(prompts.shown()[0].text, L"安装新数据库失败。");
+    EXPECT_EQ(prompts.shown()[0].title, L"警告");
+    EXPECT_TRUE(prompts.shown()[0].text.starts_with(problem + L"\r\n")) << testing::PrintToString(prompts.shown()[0].text);
+    EXPECT_TRUE(prompts.shown()[0].text.ends_with(L"\r\n数据库服务器上没有做任何更改。"));
     EXPECT_TRUE(form.install_enabled);
     EXPECT_FALSE(sqlca.connected());
-    EXPECT_FALSE(install_test::file_exists(install_test::staging_path)) << "nothing after the failed step ran";
+    EXPECT_EQ(select_as_sa(L"master", L"select count(*) from master.dbo.sysdatabases where name =?", {L"mirvox"}), L"0");
 }
 
 }  // namespace

@@ -72,42 +72,33 @@ TEST_F(InstallOnServer, WrongPasswordShowsTheServersText)
     EXPECT_EQ(form.status, L"正在连接数据库服务器...");
 }
 
-TEST_F(InstallOnServer, ExistingLoginWithoutDatabaseFailsAtTheLoginAfterTheRestore)
+TEST_F(InstallOnServer, LeftoverLoginWithoutItsDatabaseIsReplaced)
 {
     install_test::run_as_sa({L"dbo.sp_addlogin 'mirvox','other'"});
 
-    EXPECT_EQ(install(), InstallOutcome::statement_failed);
+    EXPECT_EQ(install(), InstallOutcome::completed) << testing::PrintToString(form.log);
 
-    const std::wstring error = L"The server principal 'mirvox' already exists.";
-    EXPECT_EQ(form.status, L"装载系统模板数据库...    安装失败:" + error);
-    EXPECT_EQ(form.log, L"none开始安装系统数据库...\r\n正在连接数据库服务器...\r\n连接数据库成功\r\n"
-                        L"检测旧数据库及相关信息...\r\n开始创建新数据库...\r\n安装系统信息...\r\n"
-                        L"装载系统模板数据库...    安装失败:" +
-                            error + L"\r\n" + error + L"\r\n");
-    expect_only_prompt(prompts, L"警告", L"安装新数据库失败。");
-    EXPECT_FALSE(sqlca.connected());
-    EXPECT_TRUE(form.install_enabled);
-    EXPECT_TRUE(install_test::file_exists(install_test::staging_path)) << "a failed install leaves the staging file";
-    EXPECT_EQ(install_test::select_as_sa(L"mirvox", L"select count(*) from t_sys_system where sys_var_id =?",
-                                         {L"Is_Distributed"}),
-              L"2")
-        << "the restored database stays, its rows untouched";
+    EXPECT_EQ(form.log, install_test::fresh_install_log);
+    EXPECT_EQ(install_test::select_as_sa(L"master", L"select dbname from master.dbo.syslogins where name =?",
+                                         {L"mirvox"}),
+              L"mirvox");
+    platform::Transaction application;
+    install_test::connect(application, L"mirvox", L"rovtakl");
 }
 
-TEST_F(InstallOnServer, StagingFileAsTheTemplateCannotBeCopied)
+TEST_F(InstallOnServer, StagingFileChosenAsTheTemplateIsRefusedAndKept)
 {
     ASSERT_TRUE(CopyFileW(form.template_path.c_str(), install_test::staging_path.c_str(), FALSE));
-    form.template_path = install_test::staging_path;
+    form.template_path = L"C:\\ZQ.TMP";
 
-    EXPECT_EQ(install(), InstallOutcome::statement_failed);
+    EXPECT_EQ(install(), InstallOutcome::refused);
 
-    ASSERT_EQ(prompts.shown().size(), 2u);
-    EXPECT_EQ(prompts.shown()[0].title, L"Korvena");
-    EXPECT_EQ(prompts.shown()[0].text, L"不能写文件到磁盘。");
-    EXPECT_EQ(prompts.shown()[1].text, L"安装新数据库失败。");
-    // No statement of this phase ran, and the create before it left no error text.
-    EXPECT_EQ(form.status, L"安装系统信息...    安装失败:");
-    EXPECT_TRUE(form.log.ends_with(L"安装系统信息...\r\n安装系统信息...    安装失败:\r\n\r\n"));
+    ASSERT_EQ(prompts.shown().size(), 1u);
+    EXPECT_EQ(prompts.shown()[0].title, L"警告");
+    EXPECT_TRUE(prompts.shown()[0].text.starts_with(L"模板数据库文件不能是“c:\\zq.tmp”"))
+        << testing::PrintToString(prompts.shown()[0].text);
+    EXPECT_TRUE(install_test::file_exists(install_test::staging_path)) << "the operator's own file stays";
+    EXPECT_FALSE(sqlca.connected());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // name: the confirmation, the in-use check and the drops.
 #include "server_fixture.h"
 
+#include <filesystem>
+
 namespace {
 
 using install::InstallOutcome;
@@ -35,8 +37,27 @@ protected:
         EXPECT_EQ(prompts.shown()[0].text, text);
     }
 
+    // The safety backups in the data folder.
+    std::vector<std::wstring> backups() const
+    {
+        std::vector<std::wstring> found;
+        for (const auto& entry : std::filesystem::directory_iterator(form.data))
+            if (entry.path().extension() == L".bak")
+                found.push_back(entry.path().wstring());
+        return found;
+    }
+
+    // The log lines of the safety backup, naming the one file made.
+    std::wstring backup_lines() const
+    {
+        const auto files = backups();
+        EXPECT_EQ(files.size(), 1u);
+        return L"备份旧数据库...\r\n旧数据库已备份到 " + (files.empty() ? L"" : files[0]) + L"\r\n";
+    }
+
     const std::wstring log_up_to_detection =
-        L"none开始安装系统数据库...\r\n正在连接数据库服务器...\r\n连接数据库成功\r\n检测旧数据库及相关信息...\r\n";
+        L"none开始安装系统数据库...\r\n正在连接数据库服务器...\r\n连接数据库成功\r\n检查安装条件...\r\n安装系统信息...\r\n"
+        L"检测旧数据库及相关信息...\r\n";
 };
 
 TEST_F(OldDatabase, ConfirmedReplacesItWithTwoMorePhasesLogged)
@@ -50,8 +71,9 @@ TEST_F(OldDatabase, ConfirmedReplacesItWithTwoMorePhasesLogged)
     std::wstring expected = install_test::fresh_install_log;
     const std::wstring detection = L"检测旧数据库及相关信息...\r\n";
     expected.insert(expected.find(detection) + detection.size(),
-                    L"检测旧数据库是否正在使用中...\r\n删除旧数据库及相关信息...\r\n");
+                    L"检测旧数据库是否正在使用中...\r\n" + backup_lines() + L"删除旧数据库及相关信息...\r\n");
     EXPECT_EQ(form.log, expected);
+    EXPECT_TRUE(backups().at(0).starts_with(form.data + L"\\mirvox_")) << "the safety backup is kept";
     EXPECT_EQ(select_as_sa(L"mirvox", L"select count(*) from t_sys_system where sys_var_id =?", {L"Is_Distributed"}),
               L"1");
 }
@@ -101,23 +123,57 @@ TEST_F(OldDatabase, InUseByAnotherLoginIsNotCountedAndTheRefusedDropFails)
 
     const std::wstring error = L"Cannot drop database \"mirvox\" because it is currently in use.";
     EXPECT_EQ(form.status, L"删除旧数据库及相关信息失败！" + error + L"    安装失败:" + error);
-    EXPECT_EQ(form.log, log_up_to_detection + L"检测旧数据库是否正在使用中...\r\n删除旧数据库及相关信息...\r\n" +
-                            form.status + L"\r\n" + error + L"\r\n");
+    EXPECT_EQ(form.log, log_up_to_detection + L"检测旧数据库是否正在使用中...\r\n" + backup_lines() +
+                            L"删除旧数据库及相关信息...\r\n" + form.status + L"\r\n" + error + L"\r\n");
     expect_one_warning(L"安装新数据库失败。");
     EXPECT_TRUE(database_exists());
 }
 
-TEST_F(OldDatabase, RefusedLoginDropFailsAfterTheDatabaseIsGone)
+TEST_F(OldDatabase, WithoutItsLoginIsReplacedAllTheSame)
 {
     make_old_install(false);
     form.confirm_answers = {L"1"};
 
+    EXPECT_EQ(install(), InstallOutcome::completed) << testing::PrintToString(form.log);
+    EXPECT_EQ(select_as_sa(L"master", L"select dbname from master.dbo.syslogins where name =?", {L"mirvox"}), L"mirvox");
+}
+
+// The reconnection as the configured login fails when that login is not the
+// one the install creates: the server goes back to what it held, and the
+// next run with the usual settings installs.
+TEST_F(OldDatabase, FailureAfterTheDropPutsTheOldDatabaseBackAndTheNextRunInstalls)
+{
+    make_old_install();
+    install_test::run_as_sa({L"use mirvox", L"CREATE TABLE t_sale (sale_no nvarchar(20))",
+                             L"insert into t_sale (sale_no) values ('S-1')", L"use master",
+                             L"dbo.sp_addsrvrolemember 'mirvox', sysadmin"});
+    settings.is_logid = L"shopuser";
+    form.confirm_answers = {L"1"};
+
     EXPECT_EQ(install(), InstallOutcome::statement_failed);
 
-    const std::wstring error = L"'mirvox' is not a valid login or you do not have permission.";
-    EXPECT_EQ(form.status, L"删除旧数据库及相关信息失败！" + error + L"    安装失败:" + error);
-    EXPECT_FALSE(database_exists());
+    ASSERT_EQ(prompts.shown().size(), 2u);
+    EXPECT_EQ(prompts.shown()[0].text, L"不能连接到数据库。Login failed for user 'shopuser'.");
+    EXPECT_EQ(prompts.shown()[1].text,
+              L"安装新数据库失败。\r\n原数据库已从安全备份恢复，数据库服务器回到了安装前的状态。");
+    const std::wstring failure = L"装载系统模板数据库...    安装失败:Login failed for user 'shopuser'.";
+    EXPECT_EQ(form.status, failure + L"    原数据库已恢复。");
+    const std::wstring backup = backups().at(0);
+    EXPECT_TRUE(form.log.ends_with(failure + L"\r\nLogin failed for user 'shopuser'.\r\n恢复安装前的状态...\r\n"
+                                   L"删除本次安装建立的数据库 mirvox\r\n删除本次安装建立的登录名 mirvox\r\n"
+                                   L"从安全备份还原原数据库：" + backup + L"\r\n重新建立登录名 mirvox\r\n"
+                                   L"已恢复安装前的状态。\r\n"))
+        << testing::PrintToString(form.log);
+    EXPECT_EQ(select_as_sa(L"mirvox", L"select sale_no from t_sale"), L"S-1") << "the shop's data is back";
+    EXPECT_EQ(select_as_sa(L"master", L"select sysadmin from master.dbo.syslogins where name =?", {L"mirvox"}), L"1");
+    EXPECT_FALSE(install_test::file_exists(install_test::staging_path));
     EXPECT_FALSE(sqlca.connected());
+
+    settings.is_logid = L"mirvox";
+    prompts.clear_shown();
+    form.confirm_answers = {L"1"};
+    EXPECT_EQ(install(), InstallOutcome::completed) << testing::PrintToString(form.status);
+    EXPECT_EQ(backups().size(), 2u) << "each replacement keeps its own safety backup";
 }
 
 }  // namespace

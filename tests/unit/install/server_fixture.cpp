@@ -44,8 +44,8 @@ std::wstring current_test_folder_name()
 const std::wstring staging_path = L"c:\\zq.tmp";
 
 const std::wstring fresh_install_log =
-    L"none开始安装系统数据库...\r\n正在连接数据库服务器...\r\n连接数据库成功\r\n检测旧数据库及相关信息...\r\n"
-    L"开始创建新数据库...\r\n安装系统信息...\r\n连接数据库成功\r\n创建系统用户信息...\r\n设置连锁模式\r\n"
+    L"none开始安装系统数据库...\r\n正在连接数据库服务器...\r\n连接数据库成功\r\n检查安装条件...\r\n安装系统信息...\r\n"
+    L"检测旧数据库及相关信息...\r\n开始创建新数据库...\r\n连接数据库成功\r\n创建系统用户信息...\r\n设置连锁模式\r\n"
     L"安装新数据库成功！\r\n";
 
 std::wstring test_server()

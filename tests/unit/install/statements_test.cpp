@@ -1,12 +1,19 @@
 // The statement texts the pipeline sends, character for character.
 #include "statements.h"
 
+#include "platform/clock.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace install::statements;
+using install::DatabaseFile;
+using install::ServerVersion;
 using install::StoreMode;
+
+constexpr ServerVersion sql_server_2000{8, 0, 2039};
+constexpr ServerVersion sql_server_2019{15, 0, 2000};
 
 TEST(StatementTexts, DefaultNamesGiveTheExactTexts)
 {
@@ -20,8 +27,8 @@ TEST(StatementTexts, DefaultNamesGiveTheExactTexts)
               L"RESTORE DATABASE mirvox FROM  DISK = N'c:\\zq.tmp' WITH  FILE = 1,  NOUNLOAD ,  STATS = 10,  "
               L"RECOVERY ,  REPLACE ,MOVE 'mirvox_log' TO N'D:\\data\\mirvox_Log.LDF',MOVE 'mirvox_data' TO "
               L"N'D:\\data\\mirvox_Data.MDF'");
-    EXPECT_EQ(add_application_login(L"mirvox"), L"dbo.sp_addlogin 'mirvox','rovtakl',mirvox");
-    EXPECT_EQ(grant_sysadmin, L"dbo.sp_addsrvrolemember 'mirvox', sysadmin");
+    EXPECT_EQ(add_application_login(L"mirvox", sql_server_2000), L"dbo.sp_addlogin 'mirvox','rovtakl',mirvox");
+    EXPECT_EQ(grant_sysadmin(L"mirvox"), L"dbo.sp_addsrvrolemember 'mirvox', sysadmin");
     EXPECT_EQ(set_default_database(L"mirvox", L"mirvox"), L"exec dbo.sp_defaultdb N'mirvox', N'mirvox'");
     EXPECT_EQ(use_database(L"mirvox"), L"use mirvox");
 }
@@ -29,7 +36,7 @@ TEST(StatementTexts, DefaultNamesGiveTheExactTexts)
 TEST(StatementTexts, OtherNamesGoWhereTheDatabaseNameGoes)
 {
     // The created login stays mirvox; the default database is set for the configured login.
-    EXPECT_EQ(add_application_login(L"门店库"), L"dbo.sp_addlogin 'mirvox','rovtakl',门店库");
+    EXPECT_EQ(add_application_login(L"门店库", sql_server_2000), L"dbo.sp_addlogin 'mirvox','rovtakl',门店库");
     EXPECT_EQ(set_default_database(L"pos_user", L"门店库"), L"exec dbo.sp_defaultdb N'pos_user', N'门店库'");
     EXPECT_EQ(create_database(L"shop", L"E:\\x"),
               L"CREATE DATABASE shop  ON PRIMARY (NAME = N'shop_Data', FILENAME = N'E:\\x\\shop_Data.MDF' , "
@@ -70,6 +77,55 @@ TEST(StatementTexts, StoreModeStatements)
               head + L"'Is_Distributed' , '总部' , '1' , '' , '1' ) ");
     EXPECT_EQ(insert_store_mode(StoreMode::chain_branch),
               head + L"'Is_Distributed' , '分店/配送中心' , '2' , '' , '1' ) ");
+}
+
+TEST(StatementTexts, LoginsAreMadeWithoutThePasswordPolicyWhereTheServerHasOne)
+{
+    // SQL Server 2005 and later check a new login's password against
+    // Windows' policy unless told not to; the application's password is fixed.
+    EXPECT_EQ(add_application_login(L"mirvox", sql_server_2019),
+              L"CREATE LOGIN [mirvox] WITH PASSWORD = N'rovtakl', DEFAULT_DATABASE = [mirvox], CHECK_POLICY = OFF");
+    EXPECT_EQ(add_application_login(L"mirvox", {9, 0, 1399}).rfind(L"CREATE LOGIN", 0), 0u);
+    EXPECT_EQ(add_login(L"a]b", L"it's", L"x]y", sql_server_2019),
+              L"CREATE LOGIN [a]]b] WITH PASSWORD = N'it''s', DEFAULT_DATABASE = [x]]y], CHECK_POLICY = OFF");
+    // Before 2005: the system procedure; a default database that is not a
+    // regular identifier goes in as a literal.
+    EXPECT_EQ(add_login(L"mirvox", L"rovtakl", L"master", sql_server_2000), L"dbo.sp_addlogin 'mirvox','rovtakl',master");
+    EXPECT_EQ(add_login(L"o'neil", L"pw", L"my shop", sql_server_2000), L"dbo.sp_addlogin 'o''neil','pw',N'my shop'");
+    EXPECT_EQ(grant_sysadmin(L"o'neil"), L"dbo.sp_addsrvrolemember 'o''neil', sysadmin");
+}
+
+TEST(StatementTexts, SafetyBackupLeavesTheShopsBackupChainAlone)
+{
+    const platform::LocalTime time{2026, 3, 4, 5, 6, 7, 890, 480};
+    const std::wstring file = safety_backup_file(L"D:\\data", L"mirvox", time);
+    EXPECT_EQ(file, L"D:\\data\\mirvox_20260304050607.bak");
+    EXPECT_EQ(safety_backup(L"mirvox", file, sql_server_2019),
+              L"BACKUP DATABASE mirvox TO DISK = N'D:\\data\\mirvox_20260304050607.bak' WITH COPY_ONLY, INIT, STATS = 10");
+    // COPY_ONLY came with SQL Server 2005.
+    EXPECT_EQ(safety_backup(L"mirvox", L"C:\\O'Brien\\m.bak", sql_server_2000),
+              L"BACKUP DATABASE mirvox TO DISK = N'C:\\O''Brien\\m.bak' WITH INIT, STATS = 10");
+    EXPECT_EQ(safety_backup_file(L"D:\\data\\", L"shop", {2026, 12, 31, 23, 59, 58, 0, 0}),
+              L"D:\\data\\\\shop_20261231235958.bak");
+}
+
+TEST(StatementTexts, SafetyBackupGoesBackOntoTheOldDatabasesOwnFiles)
+{
+    const std::vector<DatabaseFile> files = {{L"mirvox_Data", L"E:\\old\\mirvox_Data.MDF", 0, false},
+                                             {L"shop's log", L"E:\\old\\mirvox_Log.LDF", 0, true}};
+    EXPECT_EQ(restore_safety_backup(L"mirvox", L"E:\\old\\mirvox_1.bak", files),
+              L"RESTORE DATABASE mirvox FROM DISK = N'E:\\old\\mirvox_1.bak' WITH FILE = 1, STATS = 10, RECOVERY, "
+              L"REPLACE, MOVE N'mirvox_Data' TO N'E:\\old\\mirvox_Data.MDF', MOVE N'shop''s log' TO "
+              L"N'E:\\old\\mirvox_Log.LDF'");
+}
+
+TEST(StatementTexts, PreflightQuestionsNameTheirPathsAsLiterals)
+{
+    EXPECT_EQ(file_exists_query(L"C:\\O'Brien"), L"EXEC master.dbo.xp_fileexist N'C:\\O''Brien'");
+    EXPECT_EQ(backup_header_query(L"c:\\zq.tmp"), L"RESTORE HEADERONLY FROM DISK = N'c:\\zq.tmp'");
+    EXPECT_EQ(backup_file_list_query(L"c:\\zq.tmp"), L"RESTORE FILELISTONLY FROM DISK = N'c:\\zq.tmp'");
+    EXPECT_EQ(new_data_file(L"mirvox", L"D:\\data"), L"D:\\data\\mirvox_Data.MDF");
+    EXPECT_EQ(new_log_file(L"mirvox", L"D:\\data\\"), L"D:\\data\\\\mirvox_Log.LDF");
 }
 
 TEST(StatementTexts, SingleRowQueriesHaveOnePlaceholderPerValue)

@@ -1,0 +1,23 @@
+// The syslogins look-up.
+#include "login_records.h"
+
+#include "platform/odbc/transaction.h"
+#include "statements.h"
+
+namespace install {
+
+bool find_login(platform::Transaction& sqlca, const std::wstring& login, std::optional<LoginRecord>& found)
+{
+    platform::QueryResult rows;
+    sqlca.select_rows(statements::login_query, {login}, rows);
+    if (sqlca.status_code() == platform::Transaction::failure)
+        return false;
+    found.reset();
+    if (rows.rows.empty() || rows.rows.front().size() < 3)
+        return true;
+    const platform::QueryResult::Row& row = rows.rows.front();
+    found = LoginRecord{row[0].value_or(login), row[1].value_or(L"master"), row[2].value_or(L"0") == L"1"};
+    return true;
+}
+
+}  // namespace install
