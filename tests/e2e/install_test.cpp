@@ -13,6 +13,7 @@ namespace {
 constexpr auto step_timeout = std::chrono::seconds(30);
 constexpr auto driver_run_timeout = std::chrono::seconds(240);
 constexpr auto disconnect_timeout = std::chrono::seconds(10);
+constexpr auto unattended_timeout = std::chrono::seconds(120);
 
 std::string folder_name_of_current_test() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -45,12 +46,18 @@ std::string template_script(const std::string& template_folder) {
            "DROP DATABASE korvena_template\nGO\n";
 }
 
-// An earlier installation: the database (without the template's tables)
-// and its application login.
+// An earlier installation: the database (without the template's tables, with
+// a sale of the shop's) and its application login in the sysadmin role.
 std::string old_database_script(const std::string& data_folder) {
     return "CREATE DATABASE mirvox ON PRIMARY (NAME = N'mirvox_Data', FILENAME = N'" + data_folder +
            "\\mirvox_Data.MDF') LOG ON (NAME = N'mirvox_Log', FILENAME = N'" + data_folder + "\\mirvox_Log.LDF')\nGO\n"
-           "EXEC sp_addlogin 'mirvox', 'rovtakl', 'mirvox'\nGO\n";
+           "USE mirvox\n"
+           "CREATE TABLE t_sale (sale_no nvarchar(20) NOT NULL, note nvarchar(40), amount nvarchar(20))\n"
+           "INSERT INTO t_sale (sale_no, note, amount) VALUES (N'" + old_sale[0] + "', N'" + old_sale[1] + "', N'" +
+           old_sale[2] + "')\n"
+           "USE master\nGO\n"
+           "EXEC sp_addlogin 'mirvox', 'rovtakl', 'mirvox'\nGO\n"
+           "EXEC sp_addsrvrolemember 'mirvox', 'sysadmin'\nGO\n";
 }
 
 }  // namespace
@@ -101,8 +108,14 @@ void InstallTest::start_server(const ServerSetup& setup) {
 
     const StandInOptions preparation{host_path("state"), wine_.drive_c(), {}, host_path("init.sql"), sa_password_};
     ASSERT_TRUE(prepare_state(preparation));
+    restart_server(setup);
+}
+
+void InstallTest::restart_server(const ServerSetup& setup) {
+    second_client_.reset();
+    server_.reset();
     server_ = std::make_unique<StandInServer>(
-        StandInOptions{host_path("state"), wine_.drive_c(), setup.faults, {}, sa_password_});
+        StandInOptions{host_path("state"), wine_.drive_c(), setup.faults, {}, sa_password_, setup.arguments});
     ASSERT_NE(server_->port(), 0);
 }
 
@@ -133,6 +146,23 @@ std::vector<std::string> InstallTest::install_steps(const FormInput& form) const
 
 DriverRun InstallTest::drive(const std::vector<std::string>& steps) {
     return wine_.run_driver(steps, step_timeout, driver_run_timeout);
+}
+
+ProgramResult InstallTest::run_command_line(const std::vector<std::string>& arguments, const std::string& password) {
+    ProgramResult result = wine_.run_command_line(host_path("work"), arguments, password, unattended_timeout);
+    // The password must never be echoed, whatever the outcome.
+    if (!password.empty()) {
+        EXPECT_EQ(result.output.find(password), std::string::npos) << result.output;
+        EXPECT_EQ(result.errors.find(password), std::string::npos) << result.errors;
+    }
+    return result;
+}
+
+ProgramResult InstallTest::install_unattended(const std::vector<std::string>& extra) {
+    std::vector<std::string> arguments{"--unattended", "--server", server_->address(), "--data-path",
+                                       windows_path("data"), "--template", windows_path("template/mirvox.dat")};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return run_command_line(arguments, sa_password_);
 }
 
 std::vector<Row> InstallTest::rows(const std::string& sql) {
@@ -182,6 +212,36 @@ void InstallTest::expect_installed(const std::string& data_folder, const StoreMo
 
     EXPECT_FALSE(std::filesystem::exists(wine_.drive_c() / staging_file));
     EXPECT_EQ(wine_.registry_value(alias_key, "mirvox"), "DBMSSOCN,127.0.0.1,1433");
+}
+
+void InstallTest::expect_old_installation_kept() {
+    const auto databases = rows("select name from master.dbo.sysdatabases");
+    EXPECT_NE(std::find(databases.begin(), databases.end(), Row{"mirvox"}), databases.end());
+    EXPECT_EQ(rows("select sale_no, note, amount from mirvox.dbo.t_sale"), std::vector<Row>{old_sale});
+    EXPECT_TRUE(query_fails("select sys_var_id from mirvox.dbo.t_sys_system")) << "the template was restored";
+    EXPECT_EQ(rows("select a.name, a.filename from master.dbo.sysaltfiles a, master.dbo.sysdatabases b "
+                   "where a.dbid = b.dbid and b.name = 'mirvox'"),
+              (std::vector<Row>{{"mirvox_Data", windows_path("data/mirvox_Data.MDF")},
+                                {"mirvox_Log", windows_path("data/mirvox_Log.LDF")}}));
+    EXPECT_EQ(rows("select name, dbname, sysadmin from master.dbo.syslogins where name = 'mirvox'"),
+              (std::vector<Row>{{"mirvox", "mirvox", "1"}}));
+    EXPECT_FALSE(std::filesystem::exists(wine_.drive_c() / staging_file));
+}
+
+void InstallTest::expect_nothing_installed() {
+    EXPECT_TRUE(rows("select name from master.dbo.sysdatabases where name = 'mirvox'").empty());
+    EXPECT_TRUE(rows("select name from master.dbo.syslogins where name = 'mirvox'").empty());
+    EXPECT_FALSE(std::filesystem::exists(host_path("data/mirvox_Data.MDF")));
+    EXPECT_FALSE(std::filesystem::exists(host_path("data/mirvox_Log.LDF")));
+    EXPECT_FALSE(std::filesystem::exists(wine_.drive_c() / staging_file));
+}
+
+std::vector<std::string> InstallTest::safety_backups() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(host_path("data")))
+        if (entry.path().extension() == ".bak") names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::vector<std::vector<std::string>> observed(const DriverRun& run, const std::string& kind) {

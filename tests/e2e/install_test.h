@@ -40,11 +40,18 @@ struct FormInput {
     int store_mode_button = control::rb_1;
 };
 
-// What the server holds before the run, besides the template backup.
+// What the server holds before the run, besides the template backup, and
+// how it runs.
 struct ServerSetup {
-    bool old_database = false;  // a database mirvox without the template's tables, and its login mirvox
+    // An earlier installation: a database mirvox without the template's
+    // tables, holding a sale (see old_sale), and its login mirvox, sysadmin.
+    bool old_database = false;
     std::vector<std::string> faults;
+    std::vector<std::string> arguments;  // further options of the stand-in
 };
+
+// The row of mirvox.dbo.t_sale that only the old database holds.
+inline const std::vector<std::string> old_sale = {"S-0001", "本店销售", "128.50"};
 
 // The Is_Distributed row a store mode leaves in t_sys_system.
 struct StoreModeRow {
@@ -63,6 +70,9 @@ protected:
     std::string windows_path(const std::string& relative) const;
 
     void start_server(const ServerSetup& setup = {});
+    // Stops the server and starts it again on the same state with other
+    // faults and options; the second client reconnects when next asked.
+    void restart_server(const ServerSetup& setup);
     void write_ini(const std::string& content);  // ASCII, so GBK as it is
     void start_installer();
 
@@ -71,6 +81,12 @@ protected:
     // wait-main, the five fields and the store mode typed, Install pressed.
     std::vector<std::string> install_steps(const FormInput& form) const;
     DriverRun drive(const std::vector<std::string>& steps);
+
+    // dbinstall.exe --unattended against this test's server, data folder and
+    // template, with `extra` options, run in the work folder with the
+    // administrator's password; the password must not appear in its output.
+    ProgramResult install_unattended(const std::vector<std::string>& extra = {});
+    ProgramResult run_command_line(const std::vector<std::string>& arguments, const std::string& password);
 
     // Rows of a query from the second client, connected as sa.
     std::vector<Row> rows(const std::string& sql);
@@ -81,6 +97,13 @@ protected:
     // The database, its files, the login, the store-mode row, the staging
     // file and the alias of a completed install.
     void expect_installed(const std::string& data_folder, const StoreModeRow& mode);
+    // The earlier installation as it was: its database with its sale and
+    // files in the data folder, its login with its role.
+    void expect_old_installation_kept();
+    // No database and no login mirvox.
+    void expect_nothing_installed();
+    // The safety backups in the data folder, by file name.
+    std::vector<std::string> safety_backups() const;
 
     WineSession wine_;
     std::string sa_password_ = default_sa_password;  // the server's, set before start_server

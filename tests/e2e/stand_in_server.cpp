@@ -22,6 +22,7 @@ std::vector<std::string> command_line(const StandInOptions& options) {
         argv.push_back("--fault");
         argv.push_back(rule);
     }
+    argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
     if (!options.init_sql.empty()) {
         argv.push_back("--init-sql");
         argv.push_back(options.init_sql.string());

@@ -20,6 +20,7 @@ struct StandInOptions {
     std::vector<std::string> faults;       // --fault rules
     std::filesystem::path init_sql;        // empty: none
     std::string sa_password = default_sa_password;
+    std::vector<std::string> arguments;    // further options, e.g. {"--machine-name", "STORE-SRV"}
 };
 
 // Runs only the init script against the state folder and stops: the state
