@@ -104,9 +104,10 @@ std::string InstallTest::windows_path(const std::string& relative) const {
 void InstallTest::start_server(const ServerSetup& setup) {
     std::string script = template_script(windows_path("template"));
     if (setup.old_database) script += old_database_script(windows_path("data"));
+    script += setup.script;
     write_text_file(host_path("init.sql"), script);
 
-    const StandInOptions preparation{host_path("state"), wine_.drive_c(), {}, host_path("init.sql"), sa_password_};
+    const StandInOptions preparation{host_path("state"), wine_.drive_c(), {}, host_path("init.sql"), sa_password_, {}};
     ASSERT_TRUE(prepare_state(preparation));
     restart_server(setup);
 }
@@ -242,6 +243,33 @@ std::vector<std::string> InstallTest::safety_backups() const {
         if (entry.path().extension() == ".bak") names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string InstallTest::only_safety_backup() {
+    const auto names = safety_backups();
+    if (names.size() != 1) {
+        ADD_FAILURE() << "expected one safety backup: " << ::testing::PrintToString(names);
+        return {};
+    }
+    return windows_path("data/" + names[0]);
+}
+
+const std::vector<std::string> fresh_install_lines = {
+    "开始安装系统数据库...", "正在连接数据库服务器...", "连接数据库成功", "检查安装条件...",
+    "安装系统信息...",       "检测旧数据库及相关信息...", "开始创建新数据库...", "连接数据库成功",
+    "创建系统用户信息...",   "设置连锁模式",             "安装新数据库成功！",
+};
+
+std::vector<std::string> lines_until_detection() {
+    return {fresh_install_lines.begin(), fresh_install_lines.begin() + 6};
+}
+
+std::vector<std::string> replacing_install_lines(const std::string& backup) {
+    std::vector<std::string> lines = lines_until_detection();
+    lines.insert(lines.end(), {"检测旧数据库是否正在使用中...", "备份旧数据库...", "旧数据库已备份到 " + backup,
+                               "删除旧数据库及相关信息..."});
+    lines.insert(lines.end(), fresh_install_lines.begin() + 6, fresh_install_lines.end());
+    return lines;
 }
 
 std::vector<std::vector<std::string>> observed(const DriverRun& run, const std::string& kind) {

@@ -46,8 +46,9 @@ struct ServerSetup {
     // An earlier installation: a database mirvox without the template's
     // tables, holding a sale (see old_sale), and its login mirvox, sysadmin.
     bool old_database = false;
-    std::vector<std::string> faults;
-    std::vector<std::string> arguments;  // further options of the stand-in
+    std::vector<std::string> faults = {};
+    std::vector<std::string> arguments = {};  // further options of the stand-in
+    std::string script = {};                  // more batches for the init script, each ended by "GO"
 };
 
 // The row of mirvox.dbo.t_sale that only the old database holds.
@@ -104,6 +105,8 @@ protected:
     void expect_nothing_installed();
     // The safety backups in the data folder, by file name.
     std::vector<std::string> safety_backups() const;
+    // The Windows path of the one safety backup; fails the test when there is not exactly one.
+    std::string only_safety_backup();
 
     WineSession wine_;
     std::string sa_password_ = default_sa_password;  // the server's, set before start_server
@@ -113,6 +116,14 @@ protected:
     std::unique_ptr<CatalogClient> second_client_;
     std::unique_ptr<ChildProcess> installer_;
 };
+
+// The log lines of a complete run on a server without an old database.
+extern const std::vector<std::string> fresh_install_lines;
+// The same run up to the old database's detection, with the pre-flight.
+std::vector<std::string> lines_until_detection();
+// A complete run that replaced an old database, backed up to `backup`
+// (the Windows path of the safety backup file).
+std::vector<std::string> replacing_install_lines(const std::string& backup);
 
 // The fields of every observation of that kind, in order.
 std::vector<std::vector<std::string>> observed(const DriverRun& run, const std::string& kind);

@@ -9,9 +9,6 @@ namespace {
 
 using Messages = std::vector<std::vector<std::string>>;
 
-const std::vector<std::string> lines_until_detection{"开始安装系统数据库...", "正在连接数据库服务器...", "连接数据库成功",
-                                                     "检测旧数据库及相关信息..."};
-
 class OldDatabase : public InstallTest {
 protected:
     void SetUp() override {
@@ -22,18 +19,6 @@ protected:
         start_installer();
     }
 
-    // The old installation is untouched: its database (without the
-    // template's tables, so the restore did not run) and its login.
-    void expect_old_installation_kept() {
-        const auto databases = rows("select name from master.dbo.sysdatabases");
-        EXPECT_NE(std::find(databases.begin(), databases.end(), Row{"mirvox"}), databases.end());
-        EXPECT_TRUE(query_fails("select sys_var_id from mirvox.dbo.t_sys_system"));
-        EXPECT_TRUE(std::filesystem::exists(host_path("data/mirvox_Data.MDF")));
-        const auto logins = rows("select name, dbname, sysadmin from master.dbo.syslogins");
-        EXPECT_NE(std::find(logins.begin(), logins.end(), Row{"mirvox", "mirvox", "0"}), logins.end())
-            << ::testing::PrintToString(logins);
-        EXPECT_FALSE(std::filesystem::exists(wine_.drive_c() / staging_file));
-    }
 };
 
 TEST_F(OldDatabase, WrongCodeIsRefusedThenTheRightCodeReplacesIt) {
@@ -50,11 +35,7 @@ TEST_F(OldDatabase, WrongCodeIsRefusedThenTheRightCodeReplacesIt) {
     EXPECT_TRUE(std::all_of(codes[0][0].begin(), codes[0][0].end(), ::isdigit));
     EXPECT_EQ(observed(run, "message"),
               (Messages{{"", "校验码输入不正确，请重新输入"}, {"Korvena", "安装新数据库成功！"}}));
-    auto lines = lines_until_detection;
-    lines.insert(lines.end(), {"检测旧数据库是否正在使用中...", "删除旧数据库及相关信息...", "开始创建新数据库...",
-                               "安装系统信息...", "连接数据库成功", "创建系统用户信息...", "设置连锁模式",
-                               "安装新数据库成功！"});
-    EXPECT_EQ(observed_once(run, "log"), log_of(lines));
+    EXPECT_EQ(observed_once(run, "log"), log_of(replacing_install_lines(only_safety_backup())));
     expect_installed("data", {"单店", "0"});
 }
 
@@ -66,9 +47,10 @@ TEST_F(OldDatabase, CancelLeavesTheServerAsItWasWithoutAMessage) {
 
     ASSERT_EQ(run.exit_code, 0) << run.output;
     EXPECT_TRUE(observed(run, "message").empty());
-    EXPECT_EQ(observed_once(run, "log"), log_of(lines_until_detection));
+    EXPECT_EQ(observed_once(run, "log"), log_of(lines_until_detection()));
     EXPECT_EQ(observed_once(run, "install-enabled"), "1");
     expect_old_installation_kept();
+    EXPECT_TRUE(safety_backups().empty()) << "nothing is backed up before the operator agrees and the database is free";
     expect_installer_disconnected();
     EXPECT_FALSE(wine_.registry_value(alias_key, "mirvox"));
 }
@@ -87,10 +69,11 @@ TEST_F(OldDatabase, InUseByTheApplicationLoginIsNotDropped) {
     EXPECT_EQ(observed(run, "message"),
               (Messages{{"警告", "旧数据库正在被使用，请让所有用户退出应用系统，然后继续此操作。"}}));
     EXPECT_EQ(observed_once(run, "status"), "旧数据库正在被使用，不能安装新数据库。");
-    auto lines = lines_until_detection;
+    auto lines = lines_until_detection();
     lines.insert(lines.end(), {"检测旧数据库是否正在使用中...", "旧数据库正在被使用，不能安装新数据库。"});
     EXPECT_EQ(observed_once(run, "log"), log_of(lines));
     expect_old_installation_kept();
+    EXPECT_TRUE(safety_backups().empty()) << "nothing is backed up before the operator agrees and the database is free";
     application_user.reset();
     expect_installer_disconnected();
 }

@@ -1,6 +1,6 @@
-// Installs that stop before the server is changed: no server, a wrong
-// password, no template, an unusable name in dbinstall.ini, a data folder
-// that does not exist.
+// Installs that stop before the server is changed, in the window: no server,
+// a wrong password, no template, an unusable name in dbinstall.ini, a data
+// folder that does not exist.
 #include "install_test.h"
 
 #include <algorithm>
@@ -94,7 +94,7 @@ TEST_F(RefusedInstall, MissingTemplateStopsBeforeAnythingIsLogged) {
     expect_server_unchanged();
 }
 
-TEST_F(RefusedInstall, MissingDataFolderFailsWithTheServersDirectoryLookupText) {
+TEST_F(RefusedInstall, MissingDataFolderIsRefusedBeforeTheServerChanges) {
     ASSERT_NO_FATAL_FAILURE(start_server());
     start_installer();
     FormInput form = default_form();
@@ -103,17 +103,36 @@ TEST_F(RefusedInstall, MissingDataFolderFailsWithTheServersDirectoryLookupText) 
     const DriverRun run = drive(steps_reading_the_outcome(form));
 
     ASSERT_EQ(run.exit_code, 0) << run.output;
-    const std::string error = "Directory lookup for the file \"" + windows_path("no-such-folder/mirvox_Data.MDF") +
-                              "\" failed with the operating system error 3(The system cannot find the path "
-                              "specified.). CREATE DATABASE failed. Some file names listed could not be created. "
-                              "Check related errors.";
-    const std::string status = "开始创建新数据库...    安装失败:" + error;
-    EXPECT_EQ(observed(run, "message"), (Messages{{"警告", "安装新数据库失败。"}}));
+    const std::string problem = "数据库服务器上没有文件夹“" + windows_path("no-such-folder") + "”。";
+    const auto messages = observed(run, "message");
+    ASSERT_EQ(messages.size(), 1u) << run.output;
+    EXPECT_EQ(messages[0][0], "警告");
+    EXPECT_TRUE(messages[0][1].starts_with(problem)) << messages[0][1];
+    EXPECT_TRUE(messages[0][1].ends_with("数据库服务器上没有做任何更改。")) << messages[0][1];
+    const std::string status = "安装前检查未通过：" + problem;
     EXPECT_EQ(observed_once(run, "status"), status);
-    EXPECT_EQ(observed_once(run, "log"),
-              log_of({"开始安装系统数据库...", "正在连接数据库服务器...", "连接数据库成功", "检测旧数据库及相关信息...",
-                      "开始创建新数据库...", status, error}));
+    EXPECT_EQ(observed_once(run, "log"), log_of({"开始安装系统数据库...", "正在连接数据库服务器...", "连接数据库成功",
+                                                 "检查安装条件...", status}));
+    EXPECT_EQ(observed_once(run, "install-enabled"), "1");
     expect_server_unchanged();
+}
+
+// The check code is never asked for: the refusal comes first.
+TEST_F(RefusedInstall, ServerOnAnotherComputerIsRefusedAndItsDatabaseKept) {
+    ASSERT_NO_FATAL_FAILURE(start_server({.old_database = true, .arguments = {"--machine-name", "STORE-SRV"}}));
+    start_installer();
+
+    const DriverRun run = drive(steps_reading_the_outcome(default_form()));
+
+    ASSERT_EQ(run.exit_code, 0) << run.output;
+    const auto messages = observed(run, "message");
+    ASSERT_EQ(messages.size(), 1u) << run.output;
+    EXPECT_EQ(messages[0][0], "警告");
+    EXPECT_TRUE(messages[0][1].starts_with("数据库服务器运行在计算机“STORE-SRV”上，不在本机“")) << messages[0][1];
+    EXPECT_NE(messages[0][1].find("请到那台计算机上运行本程序。"), std::string::npos) << messages[0][1];
+    EXPECT_TRUE(observed_once(run, "status").starts_with("安装前检查未通过：数据库服务器运行在计算机“STORE-SRV”上"));
+    expect_old_installation_kept();
+    EXPECT_TRUE(safety_backups().empty());
 }
 
 struct IniNameCase {

@@ -1,7 +1,6 @@
-// Every statement of the install refused by the server in turn (the stand-in's
-// fail rule): the operator sees the failure path's status line, log lines and
-// warning with the server's own text, and nothing after the failed step is
-// done on the server.
+// A statement refused by the server after the install has changed it, seen
+// in the window: the status line and the warning say what failed and whether
+// the server was put back, and the log holds each step of the way back.
 #include "install_test.h"
 
 #include <algorithm>
@@ -11,142 +10,90 @@ namespace {
 
 using Messages = std::vector<std::vector<std::string>>;
 
-// The steps of an install in the order they run.
-enum class Step {
-    old_database_query,
-    drop_database,
-    drop_login,
-    create_database,
-    copy_template,
-    restore,
-    add_login,
-    grant_sysadmin,
-    reconnect,
-    set_default_database,
-    use_database,
-    delete_store_mode,
-    insert_store_mode,
-};
-
-struct FailureCase {
-    const char* name;
-    Step failing;
-    bool old_database;
-    std::string fault;  // the stand-in's --fault rule
-    std::string probe;  // a statement the rule fails too, to learn the server's text
-
-    friend void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
-};
-
-bool done_before(Step step, Step failing) { return step < failing; }
-
-std::string caption_before_failure(const FailureCase& c, const std::string& error) {
-    if (c.failing == Step::old_database_query) return "检测旧数据库及相关信息...";
-    if (c.failing == Step::drop_database || c.failing == Step::drop_login) return "删除旧数据库及相关信息失败！" + error;
-    if (c.failing == Step::create_database) return "开始创建新数据库...";
-    return "装载系统模板数据库...";
-}
-
-std::vector<std::string> lines_before_failure(const FailureCase& c) {
-    std::vector<std::string> lines{"开始安装系统数据库...", "正在连接数据库服务器...", "连接数据库成功",
-                                   "检测旧数据库及相关信息..."};
-    if (c.old_database && c.failing >= Step::drop_database)
-        lines.insert(lines.end(), {"检测旧数据库是否正在使用中...", "删除旧数据库及相关信息..."});
-    if (c.failing >= Step::create_database) lines.push_back("开始创建新数据库...");
-    if (c.failing >= Step::copy_template) lines.push_back("安装系统信息...");
-    if (done_before(Step::reconnect, c.failing)) lines.insert(lines.end(), {"连接数据库成功", "创建系统用户信息..."});
-    if (c.failing >= Step::delete_store_mode) lines.push_back("设置连锁模式");
-    return lines;
-}
-
-class ServerFailure : public InstallTest, public ::testing::WithParamInterface<FailureCase> {
+class ServerFailure : public InstallTest {
 protected:
-    // What the server holds after the run, step by step up to the failure.
-    void expect_nothing_done_after_the_failure() {
-        const FailureCase& c = GetParam();
-        const auto databases = rows("select name from master.dbo.sysdatabases");
-        const bool database_present = std::find(databases.begin(), databases.end(), Row{"mirvox"}) != databases.end();
-        const bool old_database_kept = c.old_database && !done_before(Step::drop_database, c.failing);
-        EXPECT_EQ(database_present, old_database_kept || done_before(Step::create_database, c.failing));
+    // Installs through the window, confirming the check code when an old
+    // database is there, and reads what the operator would see.
+    DriverRun install_through_the_window(bool old_database) {
+        start_installer();
+        auto steps = install_steps(default_form());
+        if (old_database) steps.push_back("code-right");
+        steps.insert(steps.end(), {"message", "status", "log", "install-enabled", "close"});
+        return drive(steps);
+    }
 
-        if (done_before(Step::restore, c.failing)) {
-            const std::vector<Row> store_mode_rows =
-                c.failing == Step::insert_store_mode ? std::vector<Row>{} : std::vector<Row>{{"旧模式", "9"}};
-            EXPECT_EQ(rows("select sys_var_name, sys_var_value from mirvox.dbo.t_sys_system "
-                           "where sys_var_id = 'Is_Distributed'"),
-                      store_mode_rows);
-        } else if (database_present) {
-            EXPECT_TRUE(query_fails("select sys_var_id from mirvox.dbo.t_sys_system"));
+    // The log from the failed statement on.
+    static std::vector<std::string> lines_from(const std::string& log, const std::string& first) {
+        std::vector<std::string> lines;
+        size_t at = log.find(first);
+        while (at != std::string::npos && at < log.size()) {
+            const size_t end = log.find("\r\n", at);
+            lines.push_back(log.substr(at, end - at));
+            at = end == std::string::npos ? end : end + 2;
         }
-
-        const auto logins = rows("select name, dbname, sysadmin from master.dbo.syslogins");
-        const auto login = std::find_if(logins.begin(), logins.end(), [](const Row& row) { return row[0] == "mirvox"; });
-        const bool old_login_kept = c.old_database && !done_before(Step::drop_login, c.failing);
-        const bool login_created = done_before(Step::add_login, c.failing);
-        ASSERT_EQ(login != logins.end(), old_login_kept || login_created) << ::testing::PrintToString(logins);
-        if (login != logins.end()) {
-            EXPECT_EQ(*login, (Row{"mirvox", "mirvox", done_before(Step::grant_sysadmin, c.failing) ? "1" : "0"}));
-        }
-
-        EXPECT_EQ(std::filesystem::exists(wine_.drive_c() / staging_file), done_before(Step::copy_template, c.failing));
-        EXPECT_FALSE(wine_.registry_value(alias_key, "mirvox"));
+        return lines;
     }
 };
 
-TEST_P(ServerFailure, EndsOnTheFailurePathWithTheServersText) {
-    const FailureCase& c = GetParam();
-    ASSERT_NO_FATAL_FAILURE(start_server({.old_database = c.old_database, .faults = {c.fault}}));
-    std::string error;
-    {
-        const auto probe = connect_as_sa(server_->port(), sa_password_);
-        ASSERT_TRUE(probe);
-        const auto refused = probe->execute(c.probe);
-        ASSERT_TRUE(refused && !refused->text.empty()) << "the fault rule did not fail the probe: " << c.probe;
-        error = refused->text;
-    }
+TEST_F(ServerFailure, RestoreFailingAfterTheDropPutsTheOldDatabaseBack) {
+    ASSERT_NO_FATAL_FAILURE(start_server({.old_database = true, .faults = {"fail:zq.tmp' WITH:3241"}}));
 
-    start_installer();
-    auto steps = install_steps(default_form());
-    if (c.old_database) steps.push_back("code-right");
-    steps.insert(steps.end(), {"message", "status", "log", "install-enabled", "close"});
-    const DriverRun run = drive(steps);
+    const DriverRun run = install_through_the_window(true);
 
     ASSERT_EQ(run.exit_code, 0) << run.output;
-    const std::string status = caption_before_failure(c, error) + "    安装失败:" + error;
-    EXPECT_EQ(observed(run, "message"), (Messages{{"警告", "安装新数据库失败。"}}));
-    EXPECT_EQ(observed_once(run, "status"), status);
-    auto lines = lines_before_failure(c);
-    lines.insert(lines.end(), {status, error});
-    EXPECT_EQ(observed_once(run, "log"), log_of(lines));
+    const std::string backup = only_safety_backup();
+    const std::string error = "The media family on device 'c:\\zq.tmp' is incorrectly formed. SQL Server cannot "
+                              "process this media family. RESTORE DATABASE is terminating abnormally.";
+    const std::string failure = "装载系统模板数据库...    安装失败:" + error;
+    EXPECT_EQ(observed(run, "message"),
+              (Messages{{"警告", "安装新数据库失败。\r\n原数据库已从安全备份恢复，数据库服务器回到了安装前的状态。"}}));
+    EXPECT_EQ(observed_once(run, "status"), failure + "    原数据库已恢复。");
+    EXPECT_EQ(lines_from(observed_once(run, "log"), "开始创建新数据库..."),
+              (std::vector<std::string>{"开始创建新数据库...", failure, error, "恢复安装前的状态...",
+                                        "删除本次安装建立的数据库 mirvox", "从安全备份还原原数据库：" + backup,
+                                        "重新建立登录名 mirvox", "已恢复安装前的状态。"}));
     EXPECT_EQ(observed_once(run, "install-enabled"), "1");
+    expect_old_installation_kept();
     expect_installer_disconnected();
-    expect_nothing_done_after_the_failure();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EachStatement, ServerFailure,
-    ::testing::Values(
-        FailureCase{"OldDatabaseQuery", Step::old_database_query, false,
-                    "fail:master.dbo.sysdatabases where name:208",
-                    "select name from master.dbo.sysdatabases where name = N'mirvox'"},
-        FailureCase{"DropDatabase", Step::drop_database, true, "fail:Drop DATABASE mirvox:3702", "Drop DATABASE mirvox"},
-        FailureCase{"DropLogin", Step::drop_login, true, "fail:sp_droplogin:15007", "dbo.sp_droplogin mirvox"},
-        FailureCase{"CreateDatabase", Step::create_database, false, "fail:CREATE DATABASE mirvox:1801",
-                    "CREATE DATABASE mirvox"},
-        FailureCase{"Restore", Step::restore, false, "fail:RESTORE DATABASE mirvox:3241",
-                    "RESTORE DATABASE mirvox FROM DISK = N'c:\\zq.tmp'"},
-        FailureCase{"AddLogin", Step::add_login, false, "fail:sp_addlogin:15025",
-                    "dbo.sp_addlogin 'mirvox','rovtakl',mirvox"},
-        FailureCase{"GrantSysadmin", Step::grant_sysadmin, false, "fail:sp_addsrvrolemember:15247",
-                    "dbo.sp_addsrvrolemember 'mirvox', sysadmin"},
-        FailureCase{"SetDefaultDatabase", Step::set_default_database, false, "fail:sp_defaultdb:15010",
-                    "exec dbo.sp_defaultdb N'mirvox', N'mirvox'"},
-        FailureCase{"UseDatabase", Step::use_database, false, "fail:use mirvox:911", "use mirvox"},
-        FailureCase{"DeleteStoreMode", Step::delete_store_mode, false, "fail:Delete from t_sys_system:229",
-                    "Delete from t_sys_system where sys_var_id = 'probe'"},
-        FailureCase{"InsertStoreMode", Step::insert_store_mode, false, "fail:insert into t_sys_system:2627",
-                    "insert into t_sys_system (sys_var_id) values ('probe')"}),
-    [](const auto& info) { return std::string(info.param.name); });
+TEST_F(ServerFailure, FreshInstallFailingAtTheStoreModeTakesItsDatabaseAndLoginAway) {
+    ASSERT_NO_FATAL_FAILURE(start_server({.faults = {"fail:insert into t_sys_system:2627"}}));
+
+    const DriverRun run = install_through_the_window(false);
+
+    ASSERT_EQ(run.exit_code, 0) << run.output;
+    EXPECT_EQ(observed(run, "message"),
+              (Messages{{"警告", "安装新数据库失败。\r\n本次安装在数据库服务器上所做的更改已经撤销。"}}));
+    const auto log = lines_from(observed_once(run, "log"), "设置连锁模式");
+    ASSERT_EQ(log.size(), 7u) << observed_once(run, "log");
+    EXPECT_TRUE(log[1].starts_with("装载系统模板数据库...    安装失败:")) << log[1];
+    EXPECT_EQ(std::vector<std::string>(log.begin() + 3, log.end()),
+              (std::vector<std::string>{"恢复安装前的状态...", "删除本次安装建立的数据库 mirvox",
+                                        "删除本次安装建立的登录名 mirvox", "已恢复安装前的状态。"}));
+    EXPECT_TRUE(observed_once(run, "status").ends_with("    已撤销本次安装的更改。"));
+    expect_nothing_installed();
+    expect_installer_disconnected();
+}
+
+// The safety backup cannot be restored either: the operator is told where it is.
+TEST_F(ServerFailure, FailedRollbackNamesTheSafetyBackup) {
+    ASSERT_NO_FATAL_FAILURE(start_server({.old_database = true, .faults = {"fail:RESTORE DATABASE mirvox:3241"}}));
+
+    const DriverRun run = install_through_the_window(true);
+
+    ASSERT_EQ(run.exit_code, 0) << run.output;
+    const std::string backup = only_safety_backup();
+    const auto messages = observed(run, "message");
+    ASSERT_EQ(messages.size(), 1u) << run.output;
+    EXPECT_TRUE(messages[0][1].starts_with("安装新数据库失败。\r\n恢复安装前的状态时出错：")) << messages[0][1];
+    EXPECT_NE(messages[0][1].find("\r\n原数据库的安全备份在数据库服务器上：" + backup + "\r\n"), std::string::npos)
+        << messages[0][1];
+    EXPECT_NE(observed_once(run, "status").find("    恢复安装前的状态失败:"), std::string::npos);
+    EXPECT_TRUE(rows("select name from master.dbo.sysdatabases where name = 'mirvox'").empty());
+    EXPECT_TRUE(std::filesystem::exists(host_path("data/" + safety_backups().at(0)))) << "the backup is kept";
+    expect_installer_disconnected();
+}
 
 }  // namespace
 }  // namespace e2e

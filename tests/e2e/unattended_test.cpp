@@ -5,12 +5,6 @@
 namespace e2e {
 namespace {
 
-const std::vector<std::string> fresh_install_lines = {
-    "开始安装系统数据库...", "正在连接数据库服务器...", "连接数据库成功", "检测旧数据库及相关信息...",
-    "开始创建新数据库...",   "安装系统信息...",         "连接数据库成功", "创建系统用户信息...",
-    "设置连锁模式",          "安装新数据库成功！",
-};
-
 std::string lines_of(const std::vector<std::string>& lines) {
     std::string text;
     for (const auto& line : lines) text += line + "\n";
@@ -51,15 +45,15 @@ TEST_F(UnattendedTest, InstallsRefusesAnOldDatabaseWithoutLeaveThenReplacesIt) {
 
     const ProgramResult refused = install({"--store-mode", "branch"});
     EXPECT_EQ(refused.exit_code, 5);
-    EXPECT_EQ(refused.output, lines_of({fresh_install_lines.begin(), fresh_install_lines.begin() + 4}));
+    EXPECT_EQ(refused.output, lines_of(lines_until_detection()));
     EXPECT_EQ(refused.errors, "");
     EXPECT_EQ(rows(marker), (std::vector<Row>{{"本店"}}));
+    EXPECT_TRUE(safety_backups().empty());
+    EXPECT_FALSE(std::filesystem::exists(wine_.drive_c() / staging_file));
 
     const ProgramResult replaced = install({"--store-mode", "headquarters", "--drop-existing"});
     EXPECT_EQ(replaced.exit_code, 0) << replaced.errors;
-    std::vector<std::string> with_old_database = fresh_install_lines;
-    with_old_database.insert(with_old_database.begin() + 4, {"检测旧数据库是否正在使用中...", "删除旧数据库及相关信息..."});
-    EXPECT_EQ(replaced.output, lines_of(with_old_database));
+    EXPECT_EQ(replaced.output, lines_of(replacing_install_lines(only_safety_backup())));
     EXPECT_EQ(replaced.errors, "Korvena: 安装新数据库成功！\n");
     EXPECT_TRUE(rows(marker).empty());
     expect_installed("data", {"总部", "1"});
@@ -71,8 +65,9 @@ TEST_F(UnattendedTest, AFailedStatementEndsWithTheFailurePathAndStatusOne) {
     const ProgramResult result = install();
     EXPECT_EQ(result.exit_code, 1);
     const std::string error = "Database 'mirvox' already exists. Choose a different database name.";
-    EXPECT_EQ(result.output, lines_of({fresh_install_lines.begin(), fresh_install_lines.begin() + 5}) +
-                                 "开始创建新数据库...    安装失败:" + error + "\n" + error + "\n");
+    EXPECT_EQ(result.output, lines_of({fresh_install_lines.begin(), fresh_install_lines.begin() + 7}) +
+                                 "开始创建新数据库...    安装失败:" + error + "\n" + error + "\n" +
+                                 "恢复安装前的状态...\n数据库服务器上没有要撤销的更改。\n");
     EXPECT_EQ(result.errors, "警告: 安装新数据库失败。\n");
     EXPECT_TRUE(user_databases().empty());
 }
@@ -101,7 +96,7 @@ TEST_F(UnattendedTest, HelpListsTheUsageAndEveryExitStatus) {
     const ProgramResult result = run({"--help"}, "");
     EXPECT_EQ(result.exit_code, 0);
     EXPECT_NE(result.output.find("usage: dbinstall.exe --unattended"), std::string::npos) << result.output;
-    for (const char* status : {"  0  ", "  1  ", "  2  ", "  3  ", "  4  ", "  5  ", "  6  ", "  7  "})
+    for (const char* status : {"  0  ", "  1  ", "  2  ", "  3  ", "  4  ", "  5  ", "  6  ", "  7  ", "  8  "})
         EXPECT_NE(result.output.find(status), std::string::npos) << status;
     EXPECT_EQ(result.errors, "");
 }
@@ -136,9 +131,9 @@ TEST_F(UnattendedTest, AnOldDatabaseInUseStopsWithStatusSix) {
 
     const ProgramResult result = install({"--drop-existing"});
     EXPECT_EQ(result.exit_code, 6);
-    EXPECT_EQ(result.output, lines_of({fresh_install_lines[0], fresh_install_lines[1], fresh_install_lines[2],
-                                       fresh_install_lines[3], "检测旧数据库是否正在使用中...",
-                                       "旧数据库正在被使用，不能安装新数据库。"}));
+    std::vector<std::string> lines = lines_until_detection();
+    lines.insert(lines.end(), {"检测旧数据库是否正在使用中...", "旧数据库正在被使用，不能安装新数据库。"});
+    EXPECT_EQ(result.output, lines_of(lines));
     EXPECT_EQ(result.errors, "警告: 旧数据库正在被使用，请让所有用户退出应用系统，然后继续此操作。\n");
     EXPECT_EQ(user_databases(), (std::vector<Row>{{"mirvox"}}));
 }

@@ -1,0 +1,88 @@
+// A statement refused by the server (the stand-in's fault rules) at each step
+// of an unattended install: the server goes back to what it held before the
+// run, and the next run with the same inputs installs.
+#include "install_test.h"
+
+namespace e2e {
+namespace {
+
+// How the failed run ends for the operator.
+enum class Ending {
+    nothing_changed,  // failed before the drop: the plain failure message
+    old_restored,     // the old database came back from its safety backup
+    undone,           // a fresh install's database and login were taken away
+};
+
+struct FailureCase {
+    const char* name;
+    bool old_database;
+    std::string fault;
+    Ending ending;
+
+    friend void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
+};
+
+std::string box_of(Ending ending) {
+    switch (ending) {
+    case Ending::nothing_changed: return "警告: 安装新数据库失败。\n";
+    case Ending::old_restored:
+        return "警告: 安装新数据库失败。\n原数据库已从安全备份恢复，数据库服务器回到了安装前的状态。\n";
+    case Ending::undone: return "警告: 安装新数据库失败。\n本次安装在数据库服务器上所做的更改已经撤销。\n";
+    }
+    return {};
+}
+
+class FailedStep : public InstallTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(FailedStep, LeavesTheServerAsItWasAndTheNextRunInstalls) {
+    const FailureCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(start_server({.old_database = c.old_database, .faults = {c.fault}}));
+
+    const ProgramResult failed = install_unattended({"--drop-existing"});
+
+    EXPECT_EQ(failed.exit_code, 1) << failed.output << failed.errors;
+    EXPECT_EQ(failed.errors, box_of(c.ending)) << failed.output;
+    if (c.ending != Ending::nothing_changed) {
+        const std::string rollback = failed.output.substr(std::min(failed.output.find("恢复安装前的状态...\n"),
+                                                                   failed.output.size()));
+        EXPECT_TRUE(rollback.ends_with("已恢复安装前的状态。\n")) << failed.output;
+        if (c.ending == Ending::old_restored) {
+            EXPECT_NE(rollback.find("从安全备份还原原数据库：" + only_safety_backup() + "\n"), std::string::npos)
+                << failed.output;
+        }
+    }
+    if (c.old_database)
+        expect_old_installation_kept();
+    else
+        expect_nothing_installed();
+    expect_installer_disconnected();
+    EXPECT_FALSE(wine_.registry_value(alias_key, "mirvox"));
+
+    ASSERT_NO_FATAL_FAILURE(restart_server({}));
+    const ProgramResult rerun = install_unattended({"--drop-existing"});
+    EXPECT_EQ(rerun.exit_code, 0) << rerun.output << rerun.errors;
+    expect_installed("data", {"单店", "0"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachStatement, FailedStep,
+    ::testing::Values(
+        FailureCase{"OldDatabaseQuery", true, "fail:sysdatabases where name:208", Ending::nothing_changed},
+        FailureCase{"SafetyBackup", true, "fail:BACKUP DATABASE:3201", Ending::nothing_changed},
+        FailureCase{"DropDatabase", true, "fail:Drop DATABASE mirvox:3702", Ending::nothing_changed},
+        FailureCase{"DropLogin", true, "fail:sp_droplogin:15434", Ending::old_restored},
+        FailureCase{"CreateDatabase", true, "fail:CREATE DATABASE:5170", Ending::old_restored},
+        FailureCase{"Restore", true, "fail:zq.tmp' WITH:3241", Ending::old_restored},
+        FailureCase{"ConnectionDroppedDuringTheRestore", true, "drop:zq.tmp' WITH", Ending::old_restored},
+        FailureCase{"CreateLogin", true, "fail-once:CREATE LOGIN:15025", Ending::old_restored},
+        FailureCase{"GrantSysadmin", true, "fail-once:sp_addsrvrolemember:15247", Ending::old_restored},
+        FailureCase{"SetDefaultDatabase", true, "fail:sp_defaultdb:15010", Ending::old_restored},
+        FailureCase{"UseDatabase", true, "fail:use mirvox:911", Ending::old_restored},
+        FailureCase{"DeleteStoreMode", true, "fail:Delete from t_sys_system:229", Ending::old_restored},
+        FailureCase{"InsertStoreMode", true, "fail:insert into t_sys_system:2627", Ending::old_restored},
+        FailureCase{"FreshRestore", false, "fail:zq.tmp' WITH:3241", Ending::undone},
+        FailureCase{"FreshInsertStoreMode", false, "fail:insert into t_sys_system:2627", Ending::undone}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace e2e
