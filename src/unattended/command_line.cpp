@@ -1,6 +1,8 @@
 // Parsing of the unattended command line.
 #include "command_line.h"
 
+#include "dbinstall_version.h"
+
 #include <map>
 
 namespace unattended {
@@ -18,6 +20,7 @@ Mode mode_of(const std::vector<std::wstring>& arguments) {
     if (arguments.empty()) return Mode::interactive;
     if (arguments.front() == L"--unattended") return Mode::unattended;
     if (arguments.front() == L"--help") return Mode::help;
+    if (arguments.front() == L"--version") return Mode::version;
     return Mode::interactive;
 }
 
@@ -57,6 +60,7 @@ std::wstring usage_text(bool with_exit_statuses) {
         L"usage: dbinstall.exe --unattended [--server NAME] [--data-path PATH] [--template FILE]\n"
         L"                     [--login LOGIN] [--store-mode single|headquarters|branch] [--drop-existing]\n"
         L"       dbinstall.exe --help\n"
+        L"       dbinstall.exe --version\n"
         L"The administrator's password is taken from the environment variable KORVENA_SA_PASSWORD.\n"
         L"Options left out take the values the installer window would show.\n";
     if (with_exit_statuses) {
@@ -72,6 +76,10 @@ std::wstring usage_text(bool with_exit_statuses) {
             L"  7  a name in dbinstall.ini was refused\n";
     }
     return text;
+}
+
+std::wstring version_text() {
+    return L"dbinstall " KORVENA_VERSION_TEXT L"\n";
 }
 
 }  // namespace unattended

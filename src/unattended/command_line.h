@@ -26,10 +26,10 @@ struct UsageError {
     std::wstring reason;  // one line, no usage text
 };
 
-enum class Mode { interactive, unattended, help };
+enum class Mode { interactive, unattended, help, version };
 
-// Which way the program was started: only a first argument of --unattended
-// or --help changes it from the window.
+// Which way the program was started: only a first argument of --unattended,
+// --help or --version changes it from the window.
 Mode mode_of(const std::vector<std::wstring>& arguments);
 
 // Parses the arguments after --unattended.
@@ -37,5 +37,8 @@ std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<s
 
 // The usage lines, and with `with_exit_statuses` the meaning of each status.
 std::wstring usage_text(bool with_exit_statuses);
+
+// "dbinstall 1.0.0" and a line end: the program's name and version.
+std::wstring version_text();
 
 }  // namespace unattended

@@ -49,6 +49,10 @@ int run_from_command_line(const std::vector<std::wstring>& arguments)
         platform::write_text(platform::Stream::output, usage_text(true));
         return 0;
     }
+    if (mode_of(arguments) == Mode::version) {
+        platform::write_text(platform::Stream::output, version_text());
+        return 0;
+    }
     const std::vector<std::wstring> options_text(arguments.begin() + 1, arguments.end());
     auto parsed = parse_unattended(options_text);
     if (auto* error = std::get_if<UsageError>(&parsed)) {

@@ -11,15 +11,17 @@ using unattended::Mode;
 using unattended::UnattendedOptions;
 using unattended::UsageError;
 
-TEST(UnattendedCommandLine, OnlyAFirstArgumentOfUnattendedOrHelpLeavesTheWindow)
+TEST(UnattendedCommandLine, OnlyAFirstArgumentOfUnattendedHelpOrVersionLeavesTheWindow)
 {
     EXPECT_EQ(unattended::mode_of({}), Mode::interactive);
     EXPECT_EQ(unattended::mode_of({L"--unattended"}), Mode::unattended);
     EXPECT_EQ(unattended::mode_of({L"--help"}), Mode::help);
+    EXPECT_EQ(unattended::mode_of({L"--version", L"--unattended"}), Mode::version);
     // Anything else keeps the window, as the command line was always ignored.
     EXPECT_EQ(unattended::mode_of({L"/S"}), Mode::interactive);
     EXPECT_EQ(unattended::mode_of({L"x", L"--unattended"}), Mode::interactive);
     EXPECT_EQ(unattended::mode_of({L"--UNATTENDED"}), Mode::interactive);
+    EXPECT_EQ(unattended::mode_of({L"-v"}), Mode::interactive);
 }
 
 TEST(UnattendedCommandLine, EveryOptionReachesItsField)
@@ -82,6 +84,7 @@ TEST(UnattendedCommandLine, WrongArgumentsGiveAOneLineReason)
         {{L"--store-mode", L"2"}, L"unknown store mode: 2 (single, headquarters or branch)"},
         {{L"--drop-existing", L"yes"}, L"unknown option: yes"},
         {{L"--help"}, L"unknown option: --help"},
+        {{L"--version"}, L"unknown option: --version"},
     };
     for (const auto& row : rows) {
         auto parsed = unattended::parse_unattended(row.arguments);
