@@ -61,6 +61,7 @@ std::wstring usage_text(bool with_exit_statuses) {
         L"                     [--login LOGIN] [--store-mode single|headquarters|branch] [--drop-existing]\n"
         L"       dbinstall.exe --help\n"
         L"       dbinstall.exe --version\n"
+        L"Scripts call dbinstall.com, the console build, with the same options; it waits and returns the status.\n"
         L"The administrator's password is taken from the environment variable KORVENA_SA_PASSWORD.\n"
         L"Options left out take the values the installer window would show.\n";
     if (with_exit_statuses) {
@@ -73,7 +74,8 @@ std::wstring usage_text(bool with_exit_statuses) {
             L"  4  the connection to the server failed\n"
             L"  5  an old database is present and --drop-existing was not given\n"
             L"  6  the old database is in use\n"
-            L"  7  a name in dbinstall.ini was refused\n";
+            L"  7  a name in dbinstall.ini was refused\n"
+            L"  8  dbinstall.com could not start dbinstall.exe for the window\n";
     }
     return text;
 }

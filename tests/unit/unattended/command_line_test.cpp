@@ -105,6 +105,7 @@ TEST(UnattendedExitStatus, OneDistinctStatusPerOutcome)
     };
     for (const auto& [outcome, status] : rows) EXPECT_EQ(unattended::exit_status_of(outcome), status);
     EXPECT_EQ(unattended::exit_usage_error, 2);
+    EXPECT_EQ(unattended::exit_window_not_started, 8);
 }
 
 }  // namespace

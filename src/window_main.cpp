@@ -1,5 +1,6 @@
-// Process start-up: hands control to the runtime, which creates the
-// application object, opens w_main and returns when it has closed.
+// dbinstall.exe's start-up: hands control to the runtime, which creates the
+// application object, opens w_main and returns when it has closed; the
+// command-line modes run without the window.
 #include "app/application.h"
 #include "main_window/w_main.h"
 #include "platform/machine.h"
