@@ -38,6 +38,10 @@ std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<s
             options.drop_existing = true;
             continue;
         }
+        if (argument == L"--verify-certificate") {
+            options.verify_certificate = true;
+            continue;
+        }
         const bool takes_value = texts.count(argument) > 0 || argument == L"--store-mode";
         if (!takes_value) return UsageError{L"unknown option: " + argument};
         if (i + 1 >= arguments.size()) return UsageError{L"missing value after " + argument};
@@ -59,11 +63,15 @@ std::wstring usage_text(bool with_exit_statuses) {
     std::wstring text =
         L"usage: dbinstall.exe --unattended [--server NAME] [--data-path PATH] [--template FILE]\n"
         L"                     [--login LOGIN] [--store-mode single|headquarters|branch] [--drop-existing]\n"
+        L"                     [--verify-certificate]\n"
         L"       dbinstall.exe --help\n"
         L"       dbinstall.exe --version\n"
         L"Scripts call dbinstall.com, the console build, with the same options; it waits and returns the status.\n"
         L"The administrator's password is taken from the environment variable KORVENA_SA_PASSWORD.\n"
-        L"Options left out take the values the installer window would show.\n";
+        L"Options left out take the values the installer window would show.\n"
+        L"--verify-certificate: encrypt and verify the server's certificate (ODBC Driver 17 or 18 for\n"
+        L"SQL Server, SQL Server Native Client 11.0); without it Driver 17 and 18 encrypt and accept the\n"
+        L"server's self-signed certificate.\n";
     if (with_exit_statuses) {
         text +=
             L"Exit status:\n"

@@ -18,6 +18,7 @@ struct UnattendedOptions {
     std::optional<std::wstring> login;
     install::StoreMode store_mode = install::StoreMode::single_store;
     bool drop_existing = false;
+    bool verify_certificate = false;  // verify the server's certificate instead of trusting it
 };
 
 struct HelpRequested {};

@@ -36,6 +36,7 @@ int install(const UnattendedOptions& options)
         options.store_mode,
         options.drop_existing,
     });
+    application.SQLCA.verify_server_certificate = options.verify_certificate;
     install::InstallContext context{form, prompts, application.SQLCA, settings, application.gs_appname};
     return exit_status_of(install::wf_installdb(context));
 }

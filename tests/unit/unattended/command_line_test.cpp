@@ -28,7 +28,8 @@ TEST(UnattendedCommandLine, EveryOptionReachesItsField)
 {
     auto parsed = unattended::parse_unattended({L"--server", L"127.0.0.1,1433", L"--data-path", L"C:\\O'Brien\\data",
                                                 L"--template", L"C:\\t\\mirvox.dat", L"--login", L"admin",
-                                                L"--store-mode", L"branch", L"--drop-existing"});
+                                                L"--store-mode", L"branch", L"--drop-existing",
+                                                L"--verify-certificate"});
     ASSERT_TRUE(std::holds_alternative<UnattendedOptions>(parsed));
     const auto& options = std::get<UnattendedOptions>(parsed);
     EXPECT_EQ(options.server, L"127.0.0.1,1433");
@@ -37,6 +38,7 @@ TEST(UnattendedCommandLine, EveryOptionReachesItsField)
     EXPECT_EQ(options.login, L"admin");
     EXPECT_EQ(options.store_mode, install::StoreMode::chain_branch);
     EXPECT_TRUE(options.drop_existing);
+    EXPECT_TRUE(options.verify_certificate);
 }
 
 TEST(UnattendedCommandLine, OptionsLeftOutStayUnsetForTheFormDefaults)
@@ -50,6 +52,7 @@ TEST(UnattendedCommandLine, OptionsLeftOutStayUnsetForTheFormDefaults)
     EXPECT_FALSE(options.login.has_value());
     EXPECT_EQ(options.store_mode, install::StoreMode::single_store);
     EXPECT_FALSE(options.drop_existing);
+    EXPECT_FALSE(options.verify_certificate);
 
     // An empty value is a value: the operator asked for it.
     auto empty = unattended::parse_unattended({L"--server", L""});
@@ -83,6 +86,8 @@ TEST(UnattendedCommandLine, WrongArgumentsGiveAOneLineReason)
         {{L"--store-mode", L"Branch"}, L"unknown store mode: Branch (single, headquarters or branch)"},
         {{L"--store-mode", L"2"}, L"unknown store mode: 2 (single, headquarters or branch)"},
         {{L"--drop-existing", L"yes"}, L"unknown option: yes"},
+        {{L"--verify-certificate", L"no"}, L"unknown option: no"},
+        {{L"--verify-certificates"}, L"unknown option: --verify-certificates"},
         {{L"--help"}, L"unknown option: --help"},
         {{L"--version"}, L"unknown option: --version"},
     };
