@@ -92,4 +92,14 @@ void WineSession::seed_sql_server_registry(const std::string& data_root) const {
     run_program(options, registry_timeout);
 }
 
+void WineSession::seed_current_sql_server_registry(const std::string& data_root) const {
+    ProcessOptions options{{KORVENA_SEED_REGISTRY_SCRIPT, prefix_.string(), "--current", data_root}, {}, {}, {}, {}};
+    run_program(options, registry_timeout);
+}
+
+void WineSession::remove_sql_server_registry() const {
+    ProcessOptions options{{KORVENA_SEED_REGISTRY_SCRIPT, prefix_.string(), "--remove"}, {}, {}, {}, {}};
+    run_program(options, registry_timeout);
+}
+
 }  // namespace e2e

@@ -59,6 +59,11 @@ public:
     // SQL Server's installation keys, so the installer opens without its
     // "SQL Server not found" notice.
     void seed_sql_server_registry(const std::string& data_root) const;
+    // Only a current SQL Server's keys: the default instance and its data
+    // root, in the 64-bit view.
+    void seed_current_sql_server_registry(const std::string& data_root) const;
+    // Both sets of keys (the client aliases stay).
+    void remove_sql_server_registry() const;
 
 private:
     ProcessOptions wine(std::vector<std::string> arguments) const;
