@@ -13,5 +13,6 @@ int wmain()
     const std::vector<std::wstring> arguments = platform::command_line_arguments();
     if (unattended::mode_of(arguments) == unattended::Mode::interactive)
         return unattended::start_window_program(arguments);
-    return platform::start([&] { return unattended::run_from_command_line(arguments); });
+    return platform::start([&] { return unattended::run_from_command_line(arguments); },
+                           platform::FailureReport::standard_error);
 }

@@ -16,7 +16,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // The command line is ignored unless it asks for a command-line mode.
     const std::vector<std::wstring> arguments = platform::command_line_arguments();
     if (unattended::mode_of(arguments) != unattended::Mode::interactive) {
-        return platform::start([&] { return unattended::run_from_command_line(arguments); });
+        return platform::start([&] { return unattended::run_from_command_line(arguments); },
+                               platform::FailureReport::standard_error);
     }
     return platform::start([] {
         app::Application application;
