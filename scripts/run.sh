@@ -14,7 +14,7 @@ fi
 
 scripts/install-deps.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target dbinstall
+cmake --build --preset windows --target dbinstall dbinstall_console
 cmake --preset host-release >/dev/null
 cmake --build --preset host-release
 
@@ -28,10 +28,11 @@ data_root='C:\Program Files\Microsoft SQL Server\MSSQL'
 mkdir -p "$drive_c/Program Files/Microsoft SQL Server/MSSQL/data"
 scripts/seed-sqlserver-registry.sh "$prefix" WORKGROUP "$data_root"
 
-# The program's folder: dbinstall.exe with the shipped template beside it.
+# The program's folder: dbinstall.exe and dbinstall.com with the shipped
+# template beside them.
 program_dir=$demo/program
 mkdir -p "$program_dir"
-cp build/windows/src/dbinstall.exe "$program_dir/"
+cp build/windows/src/dbinstall.exe build/windows/src/dbinstall.com "$program_dir/"
 cp build/host-release/template/mirvox.dat "$program_dir/"
 
 emulator_pid=
@@ -58,9 +59,9 @@ if [ -n "${DISPLAY:-}" ]; then
 else
     echo "No display: installing unattended."
     status=0
-    KORVENA_SA_PASSWORD=$sa_password wine dbinstall.exe --unattended --server "${server:-$address,1433}" \
+    KORVENA_SA_PASSWORD=$sa_password wine dbinstall.com --unattended --server "${server:-$address,1433}" \
         --drop-existing || status=$?
-    echo "dbinstall.exe exited with status $status"
+    echo "dbinstall.com exited with status $status"
     if [ -z "$server" ]; then
         echo "The server now holds:"
         printf '%s\n' "select name, filename from master.dbo.sysdatabases" \

@@ -18,6 +18,8 @@ mkdir -p "$out"
 scripts/seed-sqlserver-registry.sh "$WINEPREFIX" KORVENA 'C:\Program Files\Microsoft SQL Server\MSSQL'
 # Xvfb has no window manager: Wine draws the title bar and frame itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+# No theme needs choosing: Wine 8 makes its "Light" visual style active in every
+# new prefix, so the program's Common Controls 6 draw themed, as on Windows.
 
 # Starts a Windows program, waits for its visible window (found by the X
 # class Wine gives it, the program's file name), writes that window to PNG,

@@ -1,20 +1,41 @@
 #!/usr/bin/env bash
 # Writes the registry values by which the installer recognises a local SQL
-# Server (32-bit view, as a 32-bit program sees them), or removes them.
-# Usage: seed-sqlserver-registry.sh PREFIX_DIR DEFAULT_DOMAIN DATA_ROOT
-#        seed-sqlserver-registry.sh PREFIX_DIR --remove
+# Server, or removes them.
+#   seed-sqlserver-registry.sh PREFIX_DIR DEFAULT_DOMAIN DATA_ROOT
+#       SQL Server 2000's keys (32-bit view, as a 32-bit program sees them)
+#   seed-sqlserver-registry.sh PREFIX_DIR --current DATA_ROOT
+#       only a current SQL Server's keys: the default instance MSSQL16.MSSQLSERVER
+#       and its data root (64-bit view)
+#   seed-sqlserver-registry.sh PREFIX_DIR --remove
+#       both sets (the client aliases under MSSQLServer\Client stay)
 set -euo pipefail
-prefix=${1:?usage: seed-sqlserver-registry.sh PREFIX_DIR DEFAULT_DOMAIN DATA_ROOT | --remove}
+usage='usage: seed-sqlserver-registry.sh PREFIX_DIR DEFAULT_DOMAIN DATA_ROOT | --current DATA_ROOT | --remove'
+prefix=${1:?$usage}
 export WINEPREFIX
 WINEPREFIX=$(cd "$prefix" && pwd)
 export WINEDEBUG=-all LC_ALL=C.UTF-8
 
 server_key='HKLM\SOFTWARE\Microsoft\MSSQLServer\MSSQLServer'
 setup_key='HKLM\SOFTWARE\Microsoft\MSSQLServer\Setup'
+instance_names_key='HKLM\SOFTWARE\Microsoft\Microsoft SQL Server\Instance Names\SQL'
+instance_id='MSSQL16.MSSQLSERVER'
+instance_setup_key="HKLM\\SOFTWARE\\Microsoft\\Microsoft SQL Server\\$instance_id\\Setup"
 
-if [ "${2:-}" = "--remove" ]; then
-    wine reg delete 'HKLM\SOFTWARE\Microsoft\MSSQLServer' /reg:32 /f >/dev/null 2>&1 || true
-else
-    wine reg add "$server_key" /v DefaultDomain /t REG_SZ /d "${2:?DEFAULT_DOMAIN}" /reg:32 /f >/dev/null
-    wine reg add "$setup_key" /v SQLDataRoot /t REG_SZ /d "${3:?DATA_ROOT}" /reg:32 /f >/dev/null
-fi
+case "${2:?$usage}" in
+--remove)
+    for key in "$server_key" "$setup_key"; do
+        wine reg delete "$key" /reg:32 /f >/dev/null 2>&1 || true
+    done
+    for view in /reg:64 /reg:32; do
+        wine reg delete 'HKLM\SOFTWARE\Microsoft\Microsoft SQL Server' "$view" /f >/dev/null 2>&1 || true
+    done
+    ;;
+--current)
+    wine reg add "$instance_names_key" /v MSSQLSERVER /t REG_SZ /d "$instance_id" /reg:64 /f >/dev/null
+    wine reg add "$instance_setup_key" /v SQLDataRoot /t REG_SZ /d "${3:?$usage}" /reg:64 /f >/dev/null
+    ;;
+*)
+    wine reg add "$server_key" /v DefaultDomain /t REG_SZ /d "$2" /reg:32 /f >/dev/null
+    wine reg add "$setup_key" /v SQLDataRoot /t REG_SZ /d "${3:?$usage}" /reg:32 /f >/dev/null
+    ;;
+esac

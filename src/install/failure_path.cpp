@@ -13,12 +13,15 @@ namespace {
 
 using Result = RollbackReport::Result;
 
-// What the status line adds after the failure once the rollback has run.
+// What the status line adds to the failure once the rollback has run.
 std::wstring rollback_status(const RollbackReport& rollback)
 {
-    if (rollback.result == Result::failed)
-        return L"恢复安装前的状态失败:" + rollback.error;
-    return rollback.old_database_restored ? L"原数据库已恢复。" : L"已撤销本次安装的更改。";
+    switch (rollback.result) {
+    case Result::nothing_to_undo: return L"";
+    case Result::failed: return L"    恢复安装前的状态失败:" + rollback.error;
+    case Result::undone: break;
+    }
+    return rollback.old_database_restored ? L"    原数据库已恢复。" : L"    已撤销本次安装的更改。";
 }
 
 std::wstring failure_message(const InstallRun& run, const RollbackReport& rollback)
@@ -53,8 +56,7 @@ InstallOutcome fail_install(InstallRun& run)
     run.log.log_status_line();
     run.log.LogLine(error_text);
     const RollbackReport rollback = roll_back(run);
-    if (rollback.result != Result::nothing_to_undo)
-        form.set_status_text(failure_status + L"    " + rollback_status(rollback));
+    form.set_status_text(failure_status + rollback_status(rollback));
     run.context.sqlca.disconnect();
     remove_staged_template(run);
     run.context.prompts.message_box(L"警告", failure_message(run, rollback));

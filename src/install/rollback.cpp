@@ -29,6 +29,10 @@ public:
             run_.log.LogLine(L"恢复安装前的状态失败：" + error_);
             return {RollbackReport::Result::failed, false, error_};
         }
+        if (steps_taken_ == 0) {
+            run_.log.LogLine(L"数据库服务器上没有要撤销的更改。");
+            return {};
+        }
         run_.log.LogLine(L"已恢复安装前的状态。");
         return {RollbackReport::Result::undone, old_database_restored_, {}};
     }
@@ -120,6 +124,7 @@ private:
 
     bool step(const std::wstring& line, const std::wstring& statement)
     {
+        ++steps_taken_;
         run_.log.LogLine(line);
         sqlca_.execute_immediate(statement);
         return sqlca_.status_code() == Transaction::success || server_failed();
@@ -137,6 +142,7 @@ private:
     Transaction& sqlca_;
     const std::wstring& database_;
     bool old_database_restored_ = false;
+    int steps_taken_ = 0;
     std::wstring error_;
 };
 

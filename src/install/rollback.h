@@ -9,7 +9,7 @@ namespace install {
 
 struct RollbackReport {
     enum class Result {
-        nothing_to_undo,  // the run had changed nothing on the server
+        nothing_to_undo,  // the server held nothing the run had changed
         undone,           // everything the run changed is as it was
         failed,           // a step of the way back failed: `error` says why
     };

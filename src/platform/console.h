@@ -1,6 +1,6 @@
-// Standard output and standard error of a Windows GUI program started from a
-// console or with redirected handles, written as UTF-8 (or as Unicode to a
-// real console window).
+// Standard output and standard error of the program, dbinstall.exe started
+// from a console or with redirected handles as well as the console build,
+// written as UTF-8 (or as Unicode to a real console window).
 #pragma once
 
 #include <string>
@@ -10,7 +10,8 @@ namespace platform {
 enum class Stream { output, error };
 
 // Attaches to the parent's console when the process has no usable standard
-// handles; call once before writing.
+// handles; call once before writing. A console program has its handles
+// already, and keeps them.
 void connect_console();
 
 void write_text(Stream stream, const std::wstring& text);

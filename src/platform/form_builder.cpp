@@ -3,6 +3,8 @@
 
 #include "layout_units.h"
 
+#include <uxtheme.h>
+
 #include <algorithm>
 #include <string>
 
@@ -84,6 +86,17 @@ HBRUSH make_hatch_brush(COLORREF background)
     return brush;
 }
 
+// With Common Controls 6 a themed radio button or group box draws its text in
+// the theme's colour and ignores what WM_CTLCOLOR* sets on the DC. The form's
+// radio buttons have blue text on the form's colour, so such controls are
+// drawn classic; push buttons and edits keep the theme.
+bool keeps_form_colours_only_unthemed(const ControlSpec& control)
+{
+    const bool coloured = control.text_colour.source != Colour::Source::platform ||
+                          control.background.source != Colour::Source::platform;
+    return coloured && (control.kind == ControlKind::radio_button || control.kind == ControlKind::group_box);
+}
+
 bool same_font(const FontSpec& a, const FontSpec& b)
 {
     return a.face == b.face && a.points == b.points && a.weight == b.weight && a.pitch == b.pitch;
@@ -109,6 +122,10 @@ BuiltForm::BuiltForm(HWND parent, const FormSpec& form) : form_(form)
                                      units_to_pixels(control.height, Direction::vertical, base), parent,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), GetModuleHandleW(nullptr), nullptr);
         if (!child) continue;
+        // An ID list naming no theme class turns the theme off for the control.
+        // It is one blank, as SetWindowTheme's documentation writes it: Wine
+        // takes an empty list as no list at all and keeps the theme.
+        if (keeps_form_colours_only_unthemed(control)) SetWindowTheme(child, L" ", L" ");
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(control.font)), FALSE);
         if (control.kind == ControlKind::single_line_edit || control.kind == ControlKind::multi_line_edit)
             SendMessageW(child, EM_SETLIMITTEXT, 0, 0);  // no length limit

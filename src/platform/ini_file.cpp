@@ -2,6 +2,7 @@
 #include "ini_file.h"
 
 #include "files.h"
+#include "machine.h"
 
 #include <windows.h>
 
@@ -40,21 +41,6 @@ std::optional<std::wstring> decode(UINT code_page, std::string_view bytes)
     std::wstring text(size_t(length), L'\0');
     MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()), text.data(), length);
     return text;
-}
-
-std::wstring program_folder()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
 std::optional<std::string> read_small_file(const std::wstring& path)

@@ -46,6 +46,21 @@ std::vector<std::wstring> command_line_arguments()
     return result;
 }
 
+std::wstring program_folder()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
 std::optional<ScreenSize> display_size()
 {
     const int width = GetSystemMetrics(SM_CXSCREEN);

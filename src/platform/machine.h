@@ -26,6 +26,10 @@ std::wstring environment_variable(const std::wstring& name);
 // The process's command-line arguments after the program name.
 std::vector<std::wstring> command_line_arguments();
 
+// The folder holding the running program's file, with its trailing
+// backslash; "" when Windows does not say.
+std::wstring program_folder();
+
 // The primary screen's size, or nullopt when the system does not report it.
 std::optional<ScreenSize> display_size();
 

@@ -1,4 +1,4 @@
-// Registry string values under HKLM in the 32-bit view.
+// Registry string values under HKLM in a named view.
 #include "registry.h"
 
 #include <windows.h>
@@ -19,12 +19,18 @@ private:
     HKEY key_;
 };
 
+REGSAM access_to(RegistryView view)
+{
+    return view == RegistryView::bits32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+
 }  // namespace
 
-std::optional<std::wstring> read_machine_string(const std::wstring& key, const std::wstring& value_name)
+std::optional<std::wstring> read_machine_string(RegistryView view, const std::wstring& key,
+                                                const std::wstring& value_name)
 {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &raw) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | access_to(view), &raw) != ERROR_SUCCESS)
         return std::nullopt;
     const OpenKey opened(raw);
 
@@ -47,16 +53,27 @@ std::optional<std::wstring> read_machine_string(const std::wstring& key, const s
     }
 }
 
-bool write_machine_string(const std::wstring& key, const std::wstring& value_name, const std::wstring& data)
+bool write_machine_string(RegistryView view, const std::wstring& key, const std::wstring& value_name,
+                          const std::wstring& data)
 {
     HKEY raw = nullptr;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+                        KEY_SET_VALUE | access_to(view), nullptr, &raw, nullptr) != ERROR_SUCCESS)
         return false;
     const OpenKey opened(raw);
     const DWORD bytes = DWORD((data.size() + 1) * sizeof(wchar_t));
     return RegSetValueExW(opened.get(), value_name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes) ==
            ERROR_SUCCESS;
+}
+
+std::optional<std::wstring> read_machine_string(const std::wstring& key, const std::wstring& value_name)
+{
+    return read_machine_string(RegistryView::bits32, key, value_name);
+}
+
+bool write_machine_string(const std::wstring& key, const std::wstring& value_name, const std::wstring& data)
+{
+    return write_machine_string(RegistryView::bits32, key, value_name, data);
 }
 
 }  // namespace platform

@@ -1,6 +1,8 @@
 // The runtime's start entry.
 #include "runtime.h"
 
+#include "console.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -10,7 +12,7 @@
 
 namespace platform {
 
-int start(const std::function<int()>& application)
+int start(const std::function<int()>& application, FailureReport report)
 {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -23,7 +25,12 @@ int start(const std::function<int()>& application)
         const std::string what = error.what();
         std::wstring text(what.size(), L'\0');
         text.resize(size_t(MultiByteToWideChar(CP_ACP, 0, what.data(), int(what.size()), text.data(), int(text.size()))));
-        MessageBoxW(nullptr, text.c_str(), L"dbinstall", MB_OK | MB_ICONERROR);
+        if (report == FailureReport::standard_error) {
+            connect_console();
+            write_text(Stream::error, L"dbinstall: " + text + L"\n");
+        } else {
+            MessageBoxW(nullptr, text.c_str(), L"dbinstall", MB_OK | MB_ICONERROR);
+        }
     }
     if (SUCCEEDED(com)) CoUninitialize();
     return exit_code;

@@ -7,7 +7,12 @@
 
 namespace platform {
 
+// Where a broken invariant is reported: a message box for the window;
+// standard error for the command line, where a script or a deployment tool
+// runs the program and no one may be there to press OK.
+enum class FailureReport { message_box, standard_error };
+
 // Runs `application` and returns its exit code; 1 when it threw.
-int start(const std::function<int()>& application);
+int start(const std::function<int()>& application, FailureReport report = FailureReport::message_box);
 
 }  // namespace platform

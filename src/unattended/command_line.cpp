@@ -1,6 +1,8 @@
 // Parsing of the unattended command line.
 #include "command_line.h"
 
+#include "dbinstall_version.h"
+
 #include <map>
 
 namespace unattended {
@@ -18,6 +20,7 @@ Mode mode_of(const std::vector<std::wstring>& arguments) {
     if (arguments.empty()) return Mode::interactive;
     if (arguments.front() == L"--unattended") return Mode::unattended;
     if (arguments.front() == L"--help") return Mode::help;
+    if (arguments.front() == L"--version") return Mode::version;
     return Mode::interactive;
 }
 
@@ -37,6 +40,10 @@ std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<s
         }
         if (argument == L"--no-safety-backup") {
             options.safety_backup = false;
+            continue;
+        }
+        if (argument == L"--verify-certificate") {
+            options.verify_certificate = true;
             continue;
         }
         const bool takes_value = texts.count(argument) > 0 || argument == L"--store-mode";
@@ -60,10 +67,15 @@ std::wstring usage_text(bool with_exit_statuses) {
     std::wstring text =
         L"usage: dbinstall.exe --unattended [--server NAME] [--data-path PATH] [--template FILE]\n"
         L"                     [--login LOGIN] [--store-mode single|headquarters|branch] [--drop-existing]\n"
-        L"                     [--no-safety-backup]\n"
+        L"                     [--no-safety-backup] [--verify-certificate]\n"
         L"       dbinstall.exe --help\n"
+        L"       dbinstall.exe --version\n"
+        L"Scripts call dbinstall.com, the console build, with the same options; it waits and returns the status.\n"
         L"The administrator's password is taken from the environment variable KORVENA_SA_PASSWORD.\n"
-        L"Options left out take the values the installer window would show.\n";
+        L"Options left out take the values the installer window would show.\n"
+        L"--verify-certificate: encrypt and verify the server's certificate (ODBC Driver 17 or 18 for\n"
+        L"SQL Server, SQL Server Native Client 11.0); without it Driver 17 and 18 encrypt and accept the\n"
+        L"server's self-signed certificate.\n";
     if (with_exit_statuses) {
         text +=
             L"Exit status:\n"
@@ -75,9 +87,14 @@ std::wstring usage_text(bool with_exit_statuses) {
             L"  5  an old database is present and --drop-existing was not given\n"
             L"  6  the old database is in use\n"
             L"  7  a name in dbinstall.ini was refused\n"
-            L"  8  refused by the checks before the install: nothing was changed\n";
+            L"  8  refused by the checks before the install: nothing was changed\n"
+            L"  9  dbinstall.com could not start dbinstall.exe for the window\n";
     }
     return text;
+}
+
+std::wstring version_text() {
+    return L"dbinstall " KORVENA_VERSION_TEXT L"\n";
 }
 
 }  // namespace unattended

@@ -19,6 +19,7 @@ struct UnattendedOptions {
     install::StoreMode store_mode = install::StoreMode::single_store;
     bool drop_existing = false;
     bool safety_backup = true;  // --no-safety-backup: the old database is dropped without a backup
+    bool verify_certificate = false;  // verify the server's certificate instead of trusting it
 };
 
 struct HelpRequested {};
@@ -27,10 +28,10 @@ struct UsageError {
     std::wstring reason;  // one line, no usage text
 };
 
-enum class Mode { interactive, unattended, help };
+enum class Mode { interactive, unattended, help, version };
 
-// Which way the program was started: only a first argument of --unattended
-// or --help changes it from the window.
+// Which way the program was started: only a first argument of --unattended,
+// --help or --version changes it from the window.
 Mode mode_of(const std::vector<std::wstring>& arguments);
 
 // Parses the arguments after --unattended.
@@ -38,5 +39,8 @@ std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<s
 
 // The usage lines, and with `with_exit_statuses` the meaning of each status.
 std::wstring usage_text(bool with_exit_statuses);
+
+// "dbinstall 1.0.0" and a line end: the program's name and version.
+std::wstring version_text();
 
 }  // namespace unattended

@@ -13,7 +13,11 @@ void ConsoleForm::append_to_log(const std::wstring& text) {
 }
 
 std::wstring message_line(const std::wstring& title, const std::wstring& text) {
-    return title.empty() ? text : title + L": " + text;
+    // A box breaks its lines with CR LF; a console line ends in LF alone.
+    std::wstring lines;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n')) lines += text[i];
+    return title.empty() ? lines : title + L": " + lines;
 }
 
 }  // namespace unattended

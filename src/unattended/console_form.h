@@ -41,7 +41,8 @@ private:
 };
 
 // The message boxes of an unattended run, written to standard error as
-// "title: text" (the text alone when the title is empty).
+// "title: text" (the text alone when the title is empty), its lines broken
+// by LF.
 std::wstring message_line(const std::wstring& title, const std::wstring& text);
 
 }  // namespace unattended

@@ -36,6 +36,7 @@ int install(const UnattendedOptions& options)
         options.store_mode,
         options.drop_existing,
     });
+    application.SQLCA.verify_server_certificate = options.verify_certificate;
     install::InstallContext context{form, prompts, application.SQLCA, settings, application.gs_appname,
                                     options.safety_backup};
     return exit_status_of(install::wf_installdb(context));
@@ -48,6 +49,10 @@ int run_from_command_line(const std::vector<std::wstring>& arguments)
     platform::connect_console();
     if (mode_of(arguments) == Mode::help) {
         platform::write_text(platform::Stream::output, usage_text(true));
+        return 0;
+    }
+    if (mode_of(arguments) == Mode::version) {
+        platform::write_text(platform::Stream::output, version_text());
         return 0;
     }
     const std::vector<std::wstring> options_text(arguments.begin() + 1, arguments.end());

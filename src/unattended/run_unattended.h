@@ -7,8 +7,8 @@
 
 namespace unattended {
 
-// Runs the program as its arguments ask (`--unattended ...` or `--help`) and
-// returns the process exit status.
+// Runs the program as its arguments ask (`--unattended ...`, `--help` or
+// `--version`) and returns the process exit status.
 int run_from_command_line(const std::vector<std::wstring>& arguments);
 
 }  // namespace unattended

@@ -41,12 +41,23 @@ std::unique_ptr<ChildProcess> WineSession::start_installer(const std::filesystem
 ProgramResult WineSession::run_command_line(const std::filesystem::path& working_directory,
                                            const std::vector<std::string>& arguments, const std::string& sa_password,
                                            std::chrono::seconds timeout) const {
-    std::vector<std::string> command{KORVENA_DBINSTALL_EXE};
+    return run_command_line_of(KORVENA_DBINSTALL_EXE, working_directory, arguments, sa_password, timeout);
+}
+
+ProgramResult WineSession::run_command_line_of(const std::filesystem::path& program,
+                                              const std::filesystem::path& working_directory,
+                                              const std::vector<std::string>& arguments,
+                                              const std::string& sa_password, std::chrono::seconds timeout) const {
+    std::vector<std::string> command{program.string()};
     command.insert(command.end(), arguments.begin(), arguments.end());
     ProcessOptions options = wine(command);
     options.working_directory = working_directory;
     options.extra_env.push_back("KORVENA_SA_PASSWORD=" + sa_password);
     return run_program(options, timeout, Streams::separate);
+}
+
+void WineSession::kill_program(const std::string& image_name) const {
+    run_program(wine({"taskkill", "/f", "/im", image_name}), registry_timeout);
 }
 
 DriverRun WineSession::run_driver(const std::vector<std::string>& steps, std::chrono::seconds step_timeout,
@@ -78,6 +89,16 @@ void WineSession::remove_registry_value(const std::string& key, const std::strin
 
 void WineSession::seed_sql_server_registry(const std::string& data_root) const {
     ProcessOptions options{{KORVENA_SEED_REGISTRY_SCRIPT, prefix_.string(), "KORVENA", data_root}, {}, {}, {}, {}};
+    run_program(options, registry_timeout);
+}
+
+void WineSession::seed_current_sql_server_registry(const std::string& data_root) const {
+    ProcessOptions options{{KORVENA_SEED_REGISTRY_SCRIPT, prefix_.string(), "--current", data_root}, {}, {}, {}, {}};
+    run_program(options, registry_timeout);
+}
+
+void WineSession::remove_sql_server_registry() const {
+    ProcessOptions options{{KORVENA_SEED_REGISTRY_SCRIPT, prefix_.string(), "--remove"}, {}, {}, {}, {}};
     run_program(options, registry_timeout);
 }
 

@@ -38,6 +38,15 @@ public:
     ProgramResult run_command_line(const std::filesystem::path& working_directory, const std::vector<std::string>& arguments,
                                  const std::string& sa_password, std::chrono::seconds timeout) const;
 
+    // The same through another program file: dbinstall.com, or a copy of it.
+    ProgramResult run_command_line_of(const std::filesystem::path& program, const std::filesystem::path& working_directory,
+                                      const std::vector<std::string>& arguments, const std::string& sa_password,
+                                      std::chrono::seconds timeout) const;
+
+    // Ends every process of the prefix started from `image_name` (e.g.
+    // "dbinstall.exe"), for a test whose program was started by another.
+    void kill_program(const std::string& image_name) const;
+
     // e2e-driver.exe run with the steps; each of its waits ends after
     // `step_timeout`, and the whole run is killed after `run_timeout`.
     DriverRun run_driver(const std::vector<std::string>& steps, std::chrono::seconds step_timeout,
@@ -50,6 +59,11 @@ public:
     // SQL Server's installation keys, so the installer opens without its
     // "SQL Server not found" notice.
     void seed_sql_server_registry(const std::string& data_root) const;
+    // Only a current SQL Server's keys: the default instance and its data
+    // root, in the 64-bit view.
+    void seed_current_sql_server_registry(const std::string& data_root) const;
+    // Both sets of keys (the client aliases stay).
+    void remove_sql_server_registry() const;
 
 private:
     ProcessOptions wine(std::vector<std::string> arguments) const;

@@ -50,19 +50,24 @@ std::vector<platform::ShownPrompt> message_boxes(const platform::ScriptedPrompts
 
 void remove_sql_server_keys()
 {
-    HKEY microsoft = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &microsoft) ==
-        ERROR_SUCCESS) {
-        RegDeleteTreeW(microsoft, L"MSSQLServer");
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        HKEY microsoft = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft", 0, KEY_ALL_ACCESS | view, &microsoft) !=
+            ERROR_SUCCESS)
+            continue;
+        if (view == KEY_WOW64_32KEY) RegDeleteTreeW(microsoft, L"MSSQLServer");
+        RegDeleteTreeW(microsoft, L"Microsoft SQL Server");
         RegCloseKey(microsoft);
     }
 }
 
 void seed_sql_server_keys(const std::wstring& default_domain, const std::wstring& data_root)
 {
-    ASSERT_TRUE(platform::write_machine_string(L"SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer", L"DefaultDomain",
-                                               default_domain));
-    ASSERT_TRUE(platform::write_machine_string(L"SOFTWARE\\Microsoft\\MSSQLServer\\Setup", L"SQLDataRoot", data_root));
+    using platform::RegistryView;
+    ASSERT_TRUE(platform::write_machine_string(RegistryView::bits32, L"SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer",
+                                               L"DefaultDomain", default_domain));
+    ASSERT_TRUE(platform::write_machine_string(RegistryView::bits32, L"SOFTWARE\\Microsoft\\MSSQLServer\\Setup",
+                                               L"SQLDataRoot", data_root));
 }
 
 void MainWindowTest::SetUp()

@@ -26,7 +26,9 @@ void press_alt(platform::ResponseWindow& window, wchar_t letter);      // Alt+le
 
 std::vector<platform::ShownPrompt> message_boxes(const platform::ScriptedPrompts& prompts);
 
-// SQL Server's keys under HKLM\SOFTWARE\Microsoft\MSSQLServer (32-bit view).
+// SQL Server 2000's keys under HKLM\SOFTWARE\Microsoft\MSSQLServer (32-bit
+// view); removing also removes a current SQL Server's (Microsoft SQL Server,
+// both views).
 void remove_sql_server_keys();
 void seed_sql_server_keys(const std::wstring& default_domain, const std::wstring& data_root);
 

@@ -1,9 +1,13 @@
 // w_main as built: caption, size, the 23 controls in list order with their
-// texts, what the narrowed width leaves visible, masking and the radio group.
+// texts, what the narrowed width leaves visible, masking, the radio group, and
+// which controls keep the visual styles of Common Controls 6.
 #include "gui_test_support.h"
 
 #include "main_window/main_window_form.h"
 #include "platform/layout_units.h"
+#include "platform/modal_loop.h"
+
+#include <uxtheme.h>
 
 namespace {
 
@@ -112,6 +116,18 @@ TEST_F(MainWindowTest, OnlyThePasswordIsMaskedAndOneStoreModeIsChecked)
             EXPECT_EQ(IsDlgButtonChecked(handle(), id) == BST_CHECKED, id == step.click) << id;
         EXPECT_EQ(window_->store_mode(), step.mode);
     }
+}
+
+TEST_F(MainWindowTest, ColouredRadioButtonsAndGroupBoxesAreDrawnWithoutTheTheme)
+{
+    gui_test::seed_sql_server_keys(L"KORVENA", L"C:\\SQL");
+    open_window();
+    platform::process_pending_messages(*window_);  // the theme changes arrive as messages
+    // A themed radio button or group box would draw its text in the theme's
+    // colour, not the form's blue.
+    for (int id : {rb_1, rb_2, rb_3, gb_1, gb_2}) EXPECT_EQ(GetWindowTheme(GetDlgItem(handle(), id)), nullptr) << id;
+    if (!IsThemeActive()) GTEST_SKIP() << "no visual style is active in this prefix";
+    for (int id : {cb_1, cb_2, sle_sqlserver}) EXPECT_NE(GetWindowTheme(GetDlgItem(handle(), id)), nullptr) << id;
 }
 
 }  // namespace

@@ -46,4 +46,18 @@ std::optional<std::wstring> build_connection_string(const ConnectionSettings& se
     return text + L";";
 }
 
+std::optional<std::wstring> encryption_attributes(const ConnectionSettings& settings)
+{
+    const bool microsoft_odbc_driver = same_driver_name(settings.driver, L"ODBC Driver 18 for SQL Server") ||
+                                       same_driver_name(settings.driver, L"ODBC Driver 17 for SQL Server");
+    const bool native_client = same_driver_name(settings.driver, L"SQL Server Native Client 11.0");
+    if (settings.verify_server_certificate) {
+        if (microsoft_odbc_driver || native_client) return L"Encrypt=yes;TrustServerCertificate=no;";
+        return std::nullopt;
+    }
+    // Native Client and the older drivers do not encrypt unless asked, so
+    // they have no certificate to refuse.
+    return microsoft_odbc_driver ? L"Encrypt=yes;TrustServerCertificate=yes;" : L"";
+}
+
 }  // namespace platform

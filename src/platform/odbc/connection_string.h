@@ -1,4 +1,6 @@
-// The connection string handed to SQLDriverConnectW.
+// The connection string handed to SQLDriverConnectW: the attributes that
+// reach the server and log in, then those that say how the connection is
+// encrypted.
 #pragma once
 
 #include <optional>
@@ -12,6 +14,7 @@ struct ConnectionSettings {
     std::wstring database;
     std::wstring login;
     std::wstring password;
+    bool verify_server_certificate = false;  // read by encryption_attributes only
 };
 
 // A value in braces, so that no value (a password holding `;`) can end
@@ -23,7 +26,17 @@ std::optional<std::wstring> escape_connection_value(const std::wstring& value, b
 
 // DRIVER, SERVER, DATABASE, UID and PWD, every value escaped for the driver;
 // FreeTDS also gets TDS_Version=7.4, which the SQL Server versions we install
-// onto speak. Nullopt when a value cannot be escaped for the driver.
+// onto speak. Nullopt when a value cannot be escaped for the driver. Ends in
+// ';', so encryption_attributes' text can follow it.
 std::optional<std::wstring> build_connection_string(const ConnectionSettings& settings);
+
+// How the connection is encrypted, each attribute ended by ';'. Microsoft's
+// ODBC Driver 17 and 18 are told explicitly: Encrypt=yes with
+// TrustServerCertificate=yes by default (a shop's server has only its
+// self-signed certificate, which Driver 18 would refuse by default), =no when
+// the certificate is to be verified. SQL Server Native Client 11.0 gets the
+// same two attributes only to verify. Other drivers keep their own defaults
+// (""), and cannot verify: nullopt when verifying is asked of them.
+std::optional<std::wstring> encryption_attributes(const ConnectionSettings& settings);
 
 }  // namespace platform

@@ -13,15 +13,11 @@ const std::vector<std::wstring> preferred_drivers = {
     L"SQL Server", L"FreeTDS",
 };
 
-namespace {
-
-bool same_name(const std::wstring& a, const std::wstring& b)
+bool same_driver_name(const std::wstring& a, const std::wstring& b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
 }
-
-}  // namespace
 
 std::wstring choose_driver(const std::optional<std::wstring>& configured,
                            const std::vector<std::wstring>& installed)
@@ -30,7 +26,7 @@ std::wstring choose_driver(const std::optional<std::wstring>& configured,
         return *configured;
     for (const auto& preferred : preferred_drivers) {
         auto found = std::find_if(installed.begin(), installed.end(),
-                                  [&](const std::wstring& name) { return same_name(name, preferred); });
+                                  [&](const std::wstring& name) { return same_driver_name(name, preferred); });
         if (found != installed.end())
             return *found;
     }

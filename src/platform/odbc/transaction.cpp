@@ -64,10 +64,16 @@ void Transaction::connect()
     if (driver.empty())
         return fail(L"No SQL Server ODBC driver is installed.");
     handles_->freetds = is_freetds(driver);
-    std::optional<std::wstring> text =
-        build_connection_string({driver, server_name, database_name, login_id, login_password});
+    const ConnectionSettings settings{driver,   server_name,   database_name,
+                                      login_id, login_password, verify_server_certificate};
+    std::optional<std::wstring> text = build_connection_string(settings);
     if (!text)
         return fail(L"The ODBC driver " + driver + L" cannot take a login, password or server name holding \"};\".");
+    const std::optional<std::wstring> encryption = encryption_attributes(settings);
+    if (!encryption)
+        return fail(L"The ODBC driver " + driver +
+                    L" cannot verify the server's certificate; ODBC Driver 18 for SQL Server can.");
+    *text += *encryption;
 
     SQLHDBC connection = SQL_NULL_HDBC;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, handles_->environment, &connection)))

@@ -30,6 +30,9 @@ public:
     std::wstring login_id;
     std::wstring login_password;
     bool auto_commit = true;
+    // Encrypt and verify the server's certificate instead of trusting the
+    // self-signed one a shop's server has; only Microsoft's drivers can.
+    bool verify_server_certificate = false;
 
     // CONNECT: status 0 on success; otherwise non-zero with error_text set.
     void connect();

@@ -13,8 +13,8 @@ namespace {
 
 constexpr wchar_t usage[] =
     L"usage: e2e-driver [--timeout=SECONDS] STEP...\n"
-    L"steps: wait-main, set:ID=TEXT, click:ID, status, log, install-enabled, message,\n"
-    L"       code-right, code-wrong, code-cancel, idle, close\n";
+    L"steps: startup-message, wait-main, set:ID=TEXT, click:ID, status, log, install-enabled,\n"
+    L"       text:ID, message, code-right, code-wrong, code-cancel, idle, close\n";
 
 }  // namespace
 

@@ -23,6 +23,7 @@ std::optional<Step> parse_step(const std::wstring& argument) {
         StepKind kind;
     };
     static constexpr Plain plain_steps[] = {
+        {L"startup-message", StepKind::startup_message},
         {L"wait-main", StepKind::wait_main},
         {L"status", StepKind::read_status},
         {L"log", StepKind::read_log},
@@ -43,6 +44,11 @@ std::optional<Step> parse_step(const std::wstring& argument) {
         const auto id = parse_control_id(argument.substr(4, equals - 4));
         if (!id) return std::nullopt;
         return Step{StepKind::set_text, *id, argument.substr(equals + 1), argument};
+    }
+    if (argument.starts_with(L"text:")) {
+        const auto id = parse_control_id(argument.substr(5));
+        if (!id) return std::nullopt;
+        return Step{StepKind::read_text, *id, {}, argument};
     }
     if (argument.starts_with(L"click:")) {
         const auto id = parse_control_id(argument.substr(6));

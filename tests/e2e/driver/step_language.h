@@ -1,11 +1,14 @@
 // The driver's step language: each command-line argument is one step.
 //
+//   startup-message    wait for a message box the installer shows while it opens,
+//                      before its main window is shown; print it as message does
 //   wait-main          wait until the installer's main window is shown
 //   set:ID=TEXT        put TEXT into the control ID of the main window
 //   click:ID           press the button or radio button ID of the main window
 //   status             print "status<TAB>" and the status line
 //   log                print "log<TAB>" and the whole progress log
 //   install-enabled    print "install-enabled<TAB>1" or "...0"
+//   text:ID            print "text<TAB>" and the text of the main window's control ID
 //   message            wait for a message box, print "message<TAB>title<TAB>text", press OK
 //   code-right         wait for the check-code dialog, print "code<TAB>" and the
 //                      shown code, type it and press OK
@@ -23,12 +26,14 @@
 namespace driver {
 
 enum class StepKind {
+    startup_message,
     wait_main,
     set_text,
     click,
     read_status,
     read_log,
     read_install_enabled,
+    read_text,
     answer_message,
     code_right,
     code_wrong,
@@ -39,7 +44,7 @@ enum class StepKind {
 
 struct Step {
     StepKind kind;
-    int control_id = 0;  // set_text, click
+    int control_id = 0;  // set_text, click, read_text
     std::wstring text;   // set_text
     std::wstring source; // the argument as given, for reports
 };

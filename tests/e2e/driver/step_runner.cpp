@@ -27,11 +27,13 @@ bool past(DWORD deadline) { return static_cast<LONG>(GetTickCount() - deadline) 
 
 bool StepRunner::run(const Step& step) {
     switch (step.kind) {
+        case StepKind::startup_message: return answer_startup_message(step);
         case StepKind::wait_main: return wait_for_main_window(step);
         case StepKind::set_text: return set_text(step);
         case StepKind::click: return click(step);
         case StepKind::read_status: return print_control_text(step, status_line_id, L"status");
         case StepKind::read_log: return print_control_text(step, log_id, L"log");
+        case StepKind::read_text: return print_control_text(step, step.control_id, L"text");
         case StepKind::read_install_enabled:
             if (!require_main_window(step)) return false;
             print_observation({L"install-enabled",
@@ -45,6 +47,19 @@ bool StepRunner::run(const Step& step) {
         case StepKind::close_main: return close_main_window(step);
     }
     return fail(step, L"unknown step");
+}
+
+bool StepRunner::answer_startup_message(const Step& step) {
+    // The main window exists, hidden, while its open sequence shows the box.
+    const DWORD deadline = GetTickCount() + timeout_ms_;
+    HWND window = FindWindowW(main_window_class, nullptr);
+    while (!window) {
+        if (past(deadline)) return fail(step, L"the installer's main window was not created");
+        Sleep(poll_interval_ms);
+        window = FindWindowW(main_window_class, nullptr);
+    }
+    GetWindowThreadProcessId(window, &process_id_);
+    return answer_message_box(step, deadline);
 }
 
 bool StepRunner::wait_for_main_window(const Step& step) {
@@ -88,7 +103,11 @@ bool StepRunner::print_control_text(const Step& step, int control_id, const wcha
 
 bool StepRunner::answer_message(const Step& step) {
     if (!require_main_window(step)) return false;
-    HWND box = wait_for_visible(message_box_class, GetTickCount() + timeout_ms_);
+    return answer_message_box(step, GetTickCount() + timeout_ms_);
+}
+
+bool StepRunner::answer_message_box(const Step& step, DWORD deadline) {
+    HWND box = wait_for_visible(message_box_class, deadline);
     if (!box) return fail(step, L"no message box appeared");
     const auto text = read_text(GetDlgItem(box, message_box_text_id), timeout_ms_);
     if (!text) return fail(step, L"the message box did not answer");

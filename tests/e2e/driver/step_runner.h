@@ -19,11 +19,13 @@ public:
     bool run(const Step& step);
 
 private:
+    bool answer_startup_message(const Step& step);
     bool wait_for_main_window(const Step& step);
     bool set_text(const Step& step);
     bool click(const Step& step);
     bool print_control_text(const Step& step, int control_id, const wchar_t* label);
     bool answer_message(const Step& step);
+    bool answer_message_box(const Step& step, DWORD deadline);
     bool answer_check_dialog(const Step& step);
     bool wait_until_idle(const Step& step);
     bool close_main_window(const Step& step);

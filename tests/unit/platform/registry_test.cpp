@@ -1,5 +1,5 @@
 // Registry strings against the real registry of the throw-away prefix, in
-// the 32-bit view.
+// both views.
 #include "platform/registry.h"
 
 #include <windows.h>
@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using platform::RegistryView;
 
 const std::wstring test_key = L"SOFTWARE\\KorvenaRegistryTest";
 
@@ -17,25 +19,46 @@ protected:
 
     static void remove_test_key()
     {
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, (test_key + L"\\Inner").c_str(), KEY_WOW64_32KEY, 0);
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, test_key.c_str(), KEY_WOW64_32KEY, 0);
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, (test_key + L"\\Inner").c_str(), view, 0);
+            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, test_key.c_str(), view, 0);
+        }
     }
 };
 
 TEST_F(RegistryTest, WritesCreateTheKeyAndReadsGiveTheStringBack)
 {
-    EXPECT_EQ(platform::read_machine_string(test_key, L"Value"), std::nullopt) << "absent key";
-    ASSERT_TRUE(platform::write_machine_string(test_key + L"\\Inner", L"Value", L"C:\\数据\\SQL"));
-    EXPECT_EQ(platform::read_machine_string(test_key + L"\\Inner", L"Value"), L"C:\\数据\\SQL");
-    EXPECT_EQ(platform::read_machine_string(test_key + L"\\Inner", L"Other"), std::nullopt) << "absent value";
-    ASSERT_TRUE(platform::write_machine_string(test_key + L"\\Inner", L"Value", L""));
-    EXPECT_EQ(platform::read_machine_string(test_key + L"\\Inner", L"Value"), L"");
+    for (const RegistryView view : {RegistryView::bits32, RegistryView::bits64}) {
+        EXPECT_EQ(platform::read_machine_string(view, test_key, L"Value"), std::nullopt) << "absent key";
+        ASSERT_TRUE(platform::write_machine_string(view, test_key + L"\\Inner", L"Value", L"C:\\数据\\SQL"));
+        EXPECT_EQ(platform::read_machine_string(view, test_key + L"\\Inner", L"Value"), L"C:\\数据\\SQL");
+        EXPECT_EQ(platform::read_machine_string(view, test_key + L"\\Inner", L"Other"), std::nullopt) << "absent value";
+        ASSERT_TRUE(platform::write_machine_string(view, test_key + L"\\Inner", L"Value", L""));
+        EXPECT_EQ(platform::read_machine_string(view, test_key + L"\\Inner", L"Value"), L"");
+        remove_test_key();
+    }
 }
 
-TEST_F(RegistryTest, ReadsOnlyThe32BitViewAndOnlyStrings)
+TEST_F(RegistryTest, EachViewSeesOnlyItsOwnValues)
+{
+    ASSERT_TRUE(platform::write_machine_string(RegistryView::bits32, test_key, L"Only32", L"32"));
+    ASSERT_TRUE(platform::write_machine_string(RegistryView::bits64, test_key, L"Only64", L"64"));
+    EXPECT_EQ(platform::read_machine_string(RegistryView::bits32, test_key, L"Only32"), L"32");
+    EXPECT_EQ(platform::read_machine_string(RegistryView::bits32, test_key, L"Only64"), std::nullopt);
+    EXPECT_EQ(platform::read_machine_string(RegistryView::bits64, test_key, L"Only64"), L"64");
+    EXPECT_EQ(platform::read_machine_string(RegistryView::bits64, test_key, L"Only32"), std::nullopt);
+
+    // The calls that name no view are the 32-bit view's.
+    EXPECT_EQ(platform::read_machine_string(test_key, L"Only32"), L"32");
+    EXPECT_EQ(platform::read_machine_string(test_key, L"Only64"), std::nullopt);
+    ASSERT_TRUE(platform::write_machine_string(test_key, L"Unnamed", L"x"));
+    EXPECT_EQ(platform::read_machine_string(RegistryView::bits32, test_key, L"Unnamed"), L"x");
+}
+
+TEST_F(RegistryTest, ReadsOnlyStringsAndStopsAtTheFirstNul)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, test_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, test_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
                               nullptr, &key, nullptr),
               ERROR_SUCCESS);
     const DWORD number = 42;
@@ -43,18 +66,12 @@ TEST_F(RegistryTest, ReadsOnlyThe32BitViewAndOnlyStrings)
     // Stored without its terminating NUL, as some installers write strings.
     const wchar_t unterminated[] = {L'C', L':', L'\\', L'X'};
     RegSetValueExW(key, L"Bare", 0, REG_SZ, reinterpret_cast<const BYTE*>(unterminated), sizeof(unterminated));
+    const wchar_t early_nul[] = L"C:\\SQL\0junk";
+    RegSetValueExW(key, L"Early", 0, REG_SZ, reinterpret_cast<const BYTE*>(early_nul), sizeof(early_nul));
     RegCloseKey(key);
-    EXPECT_EQ(platform::read_machine_string(test_key, L"Number"), std::nullopt);
-    EXPECT_EQ(platform::read_machine_string(test_key, L"Bare"), L"C:\\X");
-
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (test_key + L"\\Inner").c_str(), 0, nullptr, 0,
-                              KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(key, L"Only64", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"), 4);
-    RegCloseKey(key);
-    EXPECT_EQ(platform::read_machine_string(test_key + L"\\Inner", L"Only64"), std::nullopt);
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, (test_key + L"\\Inner").c_str(), KEY_WOW64_64KEY, 0);
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, test_key.c_str(), KEY_WOW64_64KEY, 0);
+    EXPECT_EQ(platform::read_machine_string(RegistryView::bits64, test_key, L"Number"), std::nullopt);
+    EXPECT_EQ(platform::read_machine_string(RegistryView::bits64, test_key, L"Bare"), L"C:\\X");
+    EXPECT_EQ(platform::read_machine_string(RegistryView::bits64, test_key, L"Early"), L"C:\\SQL");
 }
 
 }  // namespace

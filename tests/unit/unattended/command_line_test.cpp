@@ -11,22 +11,25 @@ using unattended::Mode;
 using unattended::UnattendedOptions;
 using unattended::UsageError;
 
-TEST(UnattendedCommandLine, OnlyAFirstArgumentOfUnattendedOrHelpLeavesTheWindow)
+TEST(UnattendedCommandLine, OnlyAFirstArgumentOfUnattendedHelpOrVersionLeavesTheWindow)
 {
     EXPECT_EQ(unattended::mode_of({}), Mode::interactive);
     EXPECT_EQ(unattended::mode_of({L"--unattended"}), Mode::unattended);
     EXPECT_EQ(unattended::mode_of({L"--help"}), Mode::help);
+    EXPECT_EQ(unattended::mode_of({L"--version", L"--unattended"}), Mode::version);
     // Anything else keeps the window, as the command line was always ignored.
     EXPECT_EQ(unattended::mode_of({L"/S"}), Mode::interactive);
     EXPECT_EQ(unattended::mode_of({L"x", L"--unattended"}), Mode::interactive);
     EXPECT_EQ(unattended::mode_of({L"--UNATTENDED"}), Mode::interactive);
+    EXPECT_EQ(unattended::mode_of({L"-v"}), Mode::interactive);
 }
 
 TEST(UnattendedCommandLine, EveryOptionReachesItsField)
 {
     auto parsed = unattended::parse_unattended({L"--server", L"127.0.0.1,1433", L"--data-path", L"C:\\O'Brien\\data",
                                                 L"--template", L"C:\\t\\mirvox.dat", L"--login", L"admin",
-                                                L"--store-mode", L"branch", L"--drop-existing"});
+                                                L"--store-mode", L"branch", L"--drop-existing",
+                                                L"--verify-certificate"});
     ASSERT_TRUE(std::holds_alternative<UnattendedOptions>(parsed));
     const auto& options = std::get<UnattendedOptions>(parsed);
     EXPECT_EQ(options.server, L"127.0.0.1,1433");
@@ -35,6 +38,7 @@ TEST(UnattendedCommandLine, EveryOptionReachesItsField)
     EXPECT_EQ(options.login, L"admin");
     EXPECT_EQ(options.store_mode, install::StoreMode::chain_branch);
     EXPECT_TRUE(options.drop_existing);
+    EXPECT_TRUE(options.verify_certificate);
 }
 
 TEST(UnattendedCommandLine, OptionsLeftOutStayUnsetForTheFormDefaults)
@@ -48,6 +52,7 @@ TEST(UnattendedCommandLine, OptionsLeftOutStayUnsetForTheFormDefaults)
     EXPECT_FALSE(options.login.has_value());
     EXPECT_EQ(options.store_mode, install::StoreMode::single_store);
     EXPECT_FALSE(options.drop_existing);
+    EXPECT_FALSE(options.verify_certificate);
 
     // An empty value is a value: the operator asked for it.
     auto empty = unattended::parse_unattended({L"--server", L""});
@@ -81,7 +86,10 @@ TEST(UnattendedCommandLine, WrongArgumentsGiveAOneLineReason)
         {{L"--store-mode", L"Branch"}, L"unknown store mode: Branch (single, headquarters or branch)"},
         {{L"--store-mode", L"2"}, L"unknown store mode: 2 (single, headquarters or branch)"},
         {{L"--drop-existing", L"yes"}, L"unknown option: yes"},
+        {{L"--verify-certificate", L"no"}, L"unknown option: no"},
+        {{L"--verify-certificates"}, L"unknown option: --verify-certificates"},
         {{L"--help"}, L"unknown option: --help"},
+        {{L"--version"}, L"unknown option: --version"},
     };
     for (const auto& row : rows) {
         auto parsed = unattended::parse_unattended(row.arguments);
@@ -98,10 +106,11 @@ TEST(UnattendedExitStatus, OneDistinctStatusPerOutcome)
         {InstallOutcome::completed, 0},        {InstallOutcome::statement_failed, 1},
         {InstallOutcome::template_missing, 3}, {InstallOutcome::connection_failed, 4},
         {InstallOutcome::declined, 5},         {InstallOutcome::old_database_in_use, 6},
-        {InstallOutcome::name_refused, 7},
+        {InstallOutcome::name_refused, 7},     {InstallOutcome::refused, 8},
     };
     for (const auto& [outcome, status] : rows) EXPECT_EQ(unattended::exit_status_of(outcome), status);
     EXPECT_EQ(unattended::exit_usage_error, 2);
+    EXPECT_EQ(unattended::exit_window_not_started, 9);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Process start-up: hands control to the runtime, which creates the
-// application object, opens w_main and returns when it has closed.
+// dbinstall.exe's start-up: hands control to the runtime, which creates the
+// application object, opens w_main and returns when it has closed; the
+// command-line modes run without the window.
 #include "app/application.h"
 #include "main_window/w_main.h"
 #include "platform/machine.h"
@@ -12,10 +13,11 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    // The command line is ignored unless it asks for the unattended mode.
+    // The command line is ignored unless it asks for a command-line mode.
     const std::vector<std::wstring> arguments = platform::command_line_arguments();
     if (unattended::mode_of(arguments) != unattended::Mode::interactive) {
-        return platform::start([&] { return unattended::run_from_command_line(arguments); });
+        return platform::start([&] { return unattended::run_from_command_line(arguments); },
+                               platform::FailureReport::standard_error);
     }
     return platform::start([] {
         app::Application application;
