@@ -1,7 +1,6 @@
 // Phase 12: the successful end, with the client alias for the local server.
 #include "install_run.h"
 
-#include "platform/mouse_pointer.h"
 #include "platform/odbc/transaction.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
@@ -17,7 +16,7 @@ InstallOutcome complete_install(InstallRun& run)
     platform::write_machine_string(L"SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo", L"mirvox",
                                    L"DBMSSOCN,127.0.0.1,1433");
     remove_staged_template(run);
-    platform::set_mouse_pointer(platform::MousePointer::arrow);
+    run.context.form.set_pointer(platform::MousePointer::arrow);
     run.context.form.set_install_enabled(false);
     run.context.prompts.message_box(run.context.app_name, L"安装新数据库成功！");
     return InstallOutcome::completed;

@@ -2,7 +2,6 @@
 // the pre-flight's refusal and the early stops.
 #include "install_run.h"
 
-#include "platform/mouse_pointer.h"
 #include "platform/odbc/transaction.h"
 #include "platform/prompts.h"
 #include "rollback.h"
@@ -60,7 +59,7 @@ InstallOutcome fail_install(InstallRun& run)
     run.context.sqlca.disconnect();
     remove_staged_template(run);
     run.context.prompts.message_box(L"警告", failure_message(run, rollback));
-    platform::set_mouse_pointer(platform::MousePointer::arrow);
+    run.context.form.set_pointer(platform::MousePointer::arrow);
     return InstallOutcome::statement_failed;
 }
 
@@ -72,14 +71,14 @@ InstallOutcome refuse_install(InstallRun& run, const Refusal& refusal)
     run.context.sqlca.disconnect();
     run.context.prompts.message_box(L"警告", refusal.problem + L"\r\n" + refusal.advice +
                                                   L"\r\n数据库服务器上没有做任何更改。");
-    platform::set_mouse_pointer(platform::MousePointer::arrow);
+    run.context.form.set_pointer(platform::MousePointer::arrow);
     return InstallOutcome::refused;
 }
 
 InstallOutcome stop_install(InstallRun& run, InstallOutcome outcome)
 {
     remove_staged_template(run);
-    platform::set_mouse_pointer(platform::MousePointer::arrow);
+    run.context.form.set_pointer(platform::MousePointer::arrow);
     return outcome;
 }
 

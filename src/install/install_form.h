@@ -3,6 +3,8 @@
 // button. The window implements it; so does the unattended console front end.
 #pragma once
 
+#include "platform/mouse_pointer.h"
+
 #include <optional>
 #include <string>
 
@@ -28,6 +30,13 @@ public:
     virtual void append_to_log(const std::wstring& text) = 0;     // mle_1 gains `text` at its end
 
     virtual void set_install_enabled(bool enabled) = 0;           // cb_1
+
+    // The mouse pointer over the form: busy while the pipeline works.
+    virtual void set_pointer(platform::MousePointer pointer) = 0;
+
+    // How much of the current phase is done, 0 to 100: shown beside the
+    // status line until its text changes, never written to the log.
+    virtual void show_progress(int percent) = 0;
 
     // Opens the check-code dialog and returns its result string ("1" when
     // the operator retyped the code, anything else when not).

@@ -5,9 +5,9 @@
 #include "app/install_settings.h"
 #include "login_records.h"
 #include "platform/clock.h"
-#include "platform/mouse_pointer.h"
 #include "platform/odbc/transaction.h"
 #include "platform/prompts.h"
+#include "progress.h"
 #include "statements.h"
 
 #include <cwchar>
@@ -51,7 +51,10 @@ PhaseEnd back_up_old_database(InstallRun& run)
     const std::wstring file =
         statements::safety_backup_file(run.context.form.data_path(), database, platform::local_time_now());
     run.log.LogPhase(L"备份旧数据库...");
-    sqlca.execute_immediate(statements::safety_backup(database, file, run.server_version));
+    {
+        const ServerProgress progress(sqlca, run.context.form);
+        sqlca.execute_immediate(statements::safety_backup(database, file, run.server_version));
+    }
     if (sqlca.status_code() != Transaction::success)
         return fail_install(run);
     run.changes.safety_backup = file;
@@ -109,7 +112,7 @@ PhaseEnd replace_old_database(InstallRun& run)
         return std::nullopt;
 
     const std::wstring answer = run.context.form.confirm_reinstall();
-    platform::set_mouse_pointer(platform::MousePointer::busy);
+    run.context.form.set_pointer(platform::MousePointer::busy);
     if (answer != L"1") {
         sqlca.disconnect();
         return stop_install(run, InstallOutcome::declined);

@@ -4,7 +4,6 @@
 #include "app/install_settings.h"
 #include "identifier.h"
 #include "platform/files.h"
-#include "platform/mouse_pointer.h"
 #include "platform/prompts.h"
 #include "platform/odbc/transaction.h"
 
@@ -37,7 +36,7 @@ bool names_are_identifiers(InstallRun& run)
 
 PhaseEnd check_preconditions(InstallRun& run)
 {
-    platform::set_mouse_pointer(platform::MousePointer::busy);
+    run.context.form.set_pointer(platform::MousePointer::busy);
     run.context.sqlca.auto_commit = true;
     if (!platform::file_exists(run.context.form.template_file())) {
         run.context.prompts.message_box(L"提示", L"请选择数据库文件");

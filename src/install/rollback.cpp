@@ -4,6 +4,7 @@
 
 #include "app/install_settings.h"
 #include "platform/odbc/transaction.h"
+#include "progress.h"
 #include "statements.h"
 #include "wf_connect_db.h"
 
@@ -77,6 +78,7 @@ private:
             error_ = L"原数据库已删除，没有安全备份。";
             return false;
         }
+        const ServerProgress progress(sqlca_, run_.context.form);
         if (!step(L"从安全备份还原原数据库：" + *changes_.safety_backup,
                   statements::restore_safety_backup(database_, *changes_.safety_backup, run_.old_database_files)))
             return false;

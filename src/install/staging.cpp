@@ -23,7 +23,15 @@ std::optional<std::wstring> stage_template(InstallRun& run)
     remove_file_at(run.staging_path);
     // From here on every end removes the staging path, a half-written copy too.
     run.template_staged = true;
-    const platform::FileOutcome copied = platform::copy_file(run.context.form.template_file(), run.staging_path, false);
+    InstallForm& form = run.context.form;
+    int shown = -1;
+    const platform::FileOutcome copied =
+        platform::copy_file(form.template_file(), run.staging_path, [&](uint64_t done, uint64_t total) {
+            const int percent = static_cast<int>(done * 100 / total);
+            if (percent != shown)
+                form.show_progress(shown = percent);
+            return true;
+        });
     if (!copied.succeeded)
         return copied.system_message;
     return std::nullopt;

@@ -3,6 +3,7 @@
 
 #include "app/install_settings.h"
 #include "platform/odbc/transaction.h"
+#include "progress.h"
 #include "statements.h"
 
 namespace install {
@@ -10,8 +11,11 @@ namespace install {
 PhaseEnd restore_template(InstallRun& run)
 {
     run.context.form.set_status_text(L"装载系统模板数据库...");
-    run.context.sqlca.execute_immediate(
-        statements::restore_database(run.context.settings.is_dbname, run.staging_path, run.context.form.data_path()));
+    {
+        const ServerProgress progress(run.context.sqlca, run.context.form);
+        run.context.sqlca.execute_immediate(statements::restore_database(run.context.settings.is_dbname,
+                                                                         run.staging_path, run.context.form.data_path()));
+    }
     if (run.context.sqlca.status_code() != platform::Transaction::success)
         return fail_install(run);
     return std::nullopt;

@@ -6,9 +6,43 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace platform {
 
 namespace {
+
+// Large sequential pieces: a few large requests instead of many small ones
+// through the same cache. CopyFileEx reads and writes in pieces of 1 MiB
+// or less for a local copy; offloaded or block-cloned copies, where it
+// could do better, do not happen on the NTFS system drive the staging file
+// is written to.
+constexpr size_t copy_piece_bytes = size_t{8} << 20;
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() { close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+    void close()
+    {
+        if (valid())
+            CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+FileOutcome failed()
+{
+    return {false, system_message(GetLastError())};
+}
 
 std::wstring full_path(const std::wstring& path)
 {
@@ -29,11 +63,51 @@ bool file_exists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-FileOutcome copy_file(const std::wstring& existing, const std::wstring& target, bool fail_if_exists)
+FileOutcome copy_file(const std::wstring& existing, const std::wstring& target, const CopyProgress& progress)
 {
-    if (CopyFileW(existing.c_str(), target.c_str(), fail_if_exists))
-        return {true, {}};
-    return {false, system_message(GetLastError())};
+    const FileHandle source(CreateFileW(existing.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!source.valid())
+        return failed();
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(source.get(), &size))
+        return failed();
+    FileHandle copy(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!copy.valid())
+        return failed();
+    // From here on a failure takes the partial copy away.
+    const auto abandon = [&](FileOutcome outcome) {
+        copy.close();
+        DeleteFileW(target.c_str());
+        return outcome;
+    };
+
+    // The whole size first, as CopyFileEx does: the file system finds room
+    // once and keeps the copy in one piece, and a full disk says so before
+    // any byte is written.
+    const LARGE_INTEGER start{};
+    if (!SetFilePointerEx(copy.get(), size, nullptr, FILE_BEGIN) || !SetEndOfFile(copy.get()) ||
+        !SetFilePointerEx(copy.get(), start, nullptr, FILE_BEGIN))
+        return abandon(failed());
+
+    const uint64_t total = static_cast<uint64_t>(size.QuadPart);
+    std::vector<char> piece(copy_piece_bytes);
+    uint64_t copied = 0;
+    while (copied < total) {
+        DWORD read = 0;
+        if (!ReadFile(source.get(), piece.data(), static_cast<DWORD>(piece.size()), &read, nullptr))
+            return abandon(failed());
+        if (read == 0)
+            return abandon({false, L"The file ended before its size was copied."});
+        DWORD written = 0;
+        if (!WriteFile(copy.get(), piece.data(), read, &written, nullptr) || written != read)
+            return abandon(failed());
+        copied += read;
+        if (progress && !progress(copied, total))
+            return abandon({false, L"The copy was stopped."});
+    }
+    return {true, {}};
 }
 
 bool delete_file(const std::wstring& path)

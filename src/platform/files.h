@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -13,8 +14,15 @@ struct FileOutcome {
     std::wstring system_message;  // e.g. "Access is denied."; empty on success
 };
 
+// Told the bytes copied so far and the total after each piece of a copy;
+// false stops the copy.
+using CopyProgress = std::function<bool(uint64_t copied, uint64_t total)>;
+
 bool file_exists(const std::wstring& path);  // true for a file, false for a folder or nothing
-FileOutcome copy_file(const std::wstring& existing, const std::wstring& target, bool fail_if_exists);
+
+// Copies `existing` to `target`, replacing a file there, in large sequential
+// pieces. A copy that fails or is stopped leaves no target behind.
+FileOutcome copy_file(const std::wstring& existing, const std::wstring& target, const CopyProgress& progress);
 bool delete_file(const std::wstring& path);
 bool set_file_attributes(const std::wstring& path, uint32_t attributes);
 

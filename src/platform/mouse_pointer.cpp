@@ -1,5 +1,5 @@
-// The mouse pointer: the hourglass stays until set back, because the work that
-// shows it runs on the UI thread and no WM_SETCURSOR resets it meanwhile.
+// The mouse pointer, set at once; a response window keeps a busy pointer
+// showing as the mouse moves (WM_SETCURSOR).
 #include "mouse_pointer.h"
 
 #include <windows.h>

@@ -176,6 +176,35 @@ void ResponseWindow::set_focus(int control_id)
     SetFocus(GetDlgItem(handle_, control_id));
 }
 
+void ResponseWindow::set_read_only(int control_id, bool read_only)
+{
+    SendMessageW(GetDlgItem(handle_, control_id), EM_SETREADONLY, read_only, 0);
+}
+
+void ResponseWindow::set_pointer(MousePointer pointer)
+{
+    pointer_ = pointer;
+    set_mouse_pointer(pointer);
+}
+
+void ResponseWindow::start_timer(unsigned id, unsigned milliseconds)
+{
+    SetTimer(handle_, id, milliseconds, nullptr);
+}
+
+void ResponseWindow::stop_timer(unsigned id)
+{
+    KillTimer(handle_, id);
+}
+
+void ResponseWindow::set_session_end_block_reason(const std::wstring& reason)
+{
+    if (reason.empty())
+        ShutdownBlockReasonDestroy(handle_);
+    else
+        ShutdownBlockReasonCreate(handle_, reason.c_str());
+}
+
 void ResponseWindow::set_caption(const std::wstring& caption)
 {
     SetWindowTextW(handle_, caption.c_str());
@@ -229,8 +258,21 @@ std::intptr_t ResponseWindow::handle_message(unsigned message, std::uintptr_t wp
             on_clicked(LOWORD(wparam));
         return 0;
     case WM_CLOSE:
-        close();
+        if (on_close_request())
+            close();
         return 0;
+    case WM_QUERYENDSESSION:
+        return on_end_session_query() ? TRUE : FALSE;
+    case WM_TIMER:
+        on_timer(static_cast<unsigned>(wparam));
+        return 0;
+    case WM_SETCURSOR:
+        // The class's arrow would replace a busy pointer at every move.
+        if (pointer_ == MousePointer::busy && LOWORD(lparam) == HTCLIENT) {
+            set_mouse_pointer(MousePointer::busy);
+            return TRUE;
+        }
+        break;
     default: break;
     }
     return DefWindowProcW(handle_, message, wparam, lparam);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "form.h"
+#include "mouse_pointer.h"
 
 #include <cstdint>
 #include <memory>
@@ -49,6 +50,19 @@ public:
     void set_enabled(int control_id, bool enabled);
     bool checked(int control_id) const;
     void set_focus(int control_id);
+    void set_read_only(int control_id, bool read_only);  // an edit field keeps its text but takes no typing
+
+    // The pointer over the window's client area; a busy one stays while the
+    // mouse moves.
+    void set_pointer(MousePointer pointer);
+
+    // WM_TIMER every `milliseconds` reaches on_timer(id) until stopped.
+    void start_timer(unsigned id, unsigned milliseconds);
+    void stop_timer(unsigned id);
+
+    // Windows shows `reason` when the session is ending and this window
+    // refuses it (on_end_session_query); an empty reason removes it.
+    void set_session_end_block_reason(const std::wstring& reason);
 
     void set_caption(const std::wstring& caption);
     void set_client_width(int units);
@@ -62,6 +76,11 @@ protected:
     virtual void on_open() {}
     virtual void on_clicked(int control_id) { (void)control_id; }
     virtual void on_close_query() {}
+    // The close box, Alt+F4 or another program's WM_CLOSE: false keeps the window open.
+    virtual bool on_close_request() { return true; }
+    // The session is ending (WM_QUERYENDSESSION): false asks Windows to wait.
+    virtual bool on_end_session_query() { return true; }
+    virtual void on_timer(unsigned id) { (void)id; }
 
     const FormSpec& form() const { return form_; }
 
@@ -72,6 +91,7 @@ private:
     WindowHandle handle_ = nullptr;
     std::unique_ptr<BuiltForm> controls_;
     bool closing_ = false;
+    MousePointer pointer_ = MousePointer::arrow;
 };
 
 }  // namespace platform

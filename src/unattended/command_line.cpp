@@ -42,6 +42,10 @@ std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<s
             options.safety_backup = false;
             continue;
         }
+        if (argument == L"--progress") {
+            options.show_progress = true;
+            continue;
+        }
         if (argument == L"--verify-certificate") {
             options.verify_certificate = true;
             continue;
@@ -67,7 +71,7 @@ std::wstring usage_text(bool with_exit_statuses) {
     std::wstring text =
         L"usage: dbinstall.exe --unattended [--server NAME] [--data-path PATH] [--template FILE]\n"
         L"                     [--login LOGIN] [--store-mode single|headquarters|branch] [--drop-existing]\n"
-        L"                     [--no-safety-backup] [--verify-certificate]\n"
+        L"                     [--no-safety-backup] [--verify-certificate] [--progress]\n"
         L"       dbinstall.exe --help\n"
         L"       dbinstall.exe --version\n"
         L"Scripts call dbinstall.com, the console build, with the same options; it waits and returns the status.\n"

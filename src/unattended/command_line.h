@@ -18,7 +18,8 @@ struct UnattendedOptions {
     std::optional<std::wstring> login;
     install::StoreMode store_mode = install::StoreMode::single_store;
     bool drop_existing = false;
-    bool safety_backup = true;  // --no-safety-backup: the old database is dropped without a backup
+    bool safety_backup = true;
+    bool show_progress = false;  // --progress  // --no-safety-backup: the old database is dropped without a backup
     bool verify_certificate = false;  // verify the server's certificate instead of trusting it
 };
 

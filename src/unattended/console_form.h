@@ -1,6 +1,6 @@
 // The install form of an unattended run: fields from the command line, the
 // log written to standard output line by line, the check-code question
-// answered by --drop-existing.
+// answered by --drop-existing, progress on standard error with --progress.
 #pragma once
 
 #include "install/install_form.h"
@@ -15,6 +15,7 @@ struct FormValues {
     std::wstring admin_password;
     install::StoreMode store_mode = install::StoreMode::single_store;
     bool drop_existing = false;
+    bool show_progress = false;  // "progress: <status> <N>%" lines on standard error
 };
 
 class ConsoleForm : public install::InstallForm {
@@ -34,11 +35,18 @@ public:
 
     void set_install_enabled(bool) override {}
     std::wstring confirm_reinstall() override { return values_.drop_existing ? L"1" : L"0"; }
+    void set_pointer(platform::MousePointer) override {}
+    void show_progress(int percent) override;
 
 private:
     FormValues values_;
     std::wstring status_;
+    std::wstring progress_shown_for_;  // the status text the last progress line was for
+    int last_percent_ = -1;
 };
+
+// "progress: 装载系统模板数据库... 40%": a progress line of the console.
+std::wstring progress_line(const std::wstring& status, int percent);
 
 // The message boxes of an unattended run, written to standard error as
 // "title: text" (the text alone when the title is empty), its lines broken

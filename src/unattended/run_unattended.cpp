@@ -35,6 +35,7 @@ int install(const UnattendedOptions& options)
         platform::environment_variable(L"KORVENA_SA_PASSWORD"),
         options.store_mode,
         options.drop_existing,
+        options.show_progress,
     });
     application.SQLCA.verify_server_certificate = options.verify_certificate;
     install::InstallContext context{form, prompts, application.SQLCA, settings, application.gs_appname,

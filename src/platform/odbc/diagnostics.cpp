@@ -68,15 +68,15 @@ bool StatementMessages::from_server(const DiagnosticRecord& record) const
     return !(freetds_ && record.native_error >= 20000 && record.native_error <= 20999);
 }
 
-std::vector<std::wstring> StatementMessages::add(const std::vector<DiagnosticRecord>& records)
+std::vector<ServerInfo> StatementMessages::add(const std::vector<DiagnosticRecord>& records)
 {
-    std::vector<std::wstring> infos;
+    std::vector<ServerInfo> infos;
     for (const auto& record : records) {
         std::wstring text = strip_vendor_prefixes(record.text);
         if (!from_server(record)) {
             driver_messages_.push_back(std::move(text));
         } else if (record.sqlstate.starts_with(L"01")) {
-            infos.push_back(std::move(text));
+            infos.push_back({record.native_error, std::move(text)});
         } else {
             if (server_errors_.empty())
                 first_error_number_ = record.native_error;

@@ -6,6 +6,8 @@
 
 #include <sql.h>
 
+#include "server_info.h"
+
 #include <string>
 #include <vector>
 
@@ -28,8 +30,8 @@ public:
     explicit StatementMessages(bool driver_is_freetds) : freetds_(driver_is_freetds) {}
 
     // Keeps the errors and driver messages of `records` and returns the
-    // server's informational texts among them (severity 10 and below).
-    std::vector<std::wstring> add(const std::vector<DiagnosticRecord>& records);
+    // server's informational messages among them (severity 10 and below).
+    std::vector<ServerInfo> add(const std::vector<DiagnosticRecord>& records);
 
     bool has_server_error() const { return !server_errors_.empty(); }
 

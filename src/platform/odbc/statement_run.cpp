@@ -69,7 +69,7 @@ private:
 }  // namespace
 
 StatementOutcome run_statement(SQLHDBC connection, const std::wstring& sql, bool driver_is_freetds, RowsWanted wanted,
-                               const std::function<void(const std::wstring&)>& on_info)
+                               const InfoListener& on_info)
 {
     StatementOutcome outcome;
     StatementMessages messages(driver_is_freetds);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "query_result.h"
+#include "server_info.h"
 
 #include <windows.h>
 
@@ -25,6 +26,6 @@ struct StatementOutcome {
 // statement. A batch with nothing to report (SQL_NO_DATA) succeeds.
 // Informational messages go to `on_info` as they are read.
 StatementOutcome run_statement(SQLHDBC connection, const std::wstring& sql, bool driver_is_freetds, RowsWanted wanted,
-                               const std::function<void(const std::wstring&)>& on_info);
+                               const InfoListener& on_info);
 
 }  // namespace platform

@@ -162,7 +162,7 @@ void Transaction::select_rows(const std::wstring& query, const std::vector<std::
     result = rows ? std::move(*rows) : QueryResult{};
 }
 
-void Transaction::set_info_listener(std::function<void(const std::wstring&)> listener)
+void Transaction::set_info_listener(InfoListener listener)
 {
     info_listener_ = std::move(listener);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "query_result.h"
+#include "server_info.h"
 
 #include <functional>
 #include <memory>
@@ -67,7 +68,7 @@ public:
 
     // Receives the server's informational messages (e.g. a restore's
     // "10 percent processed.") as they are read.
-    void set_info_listener(std::function<void(const std::wstring&)> listener);
+    void set_info_listener(InfoListener listener);
 
 private:
     struct Handles;
@@ -79,7 +80,7 @@ private:
     long status_code_ = 0;
     std::wstring error_text_;
     long error_number_ = 0;
-    std::function<void(const std::wstring&)> info_listener_;
+    InfoListener info_listener_;
 };
 
 }  // namespace platform

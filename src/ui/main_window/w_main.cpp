@@ -1,17 +1,39 @@
-// w_main's open sequence, button handlers and the install form it offers the
-// pipeline.
+// w_main's open sequence, button handlers, the install run beside the window
+// and the install form it offers the pipeline.
 #include "w_main.h"
 
 #include "confirm_dialog/w_input_check_num.h"
+#include "install/progress.h"
 #include "install/wf_installdb.h"
 #include "main_window_form.h"
 #include "platform/blank_text.h"
+
+#include <exception>
 
 namespace ui {
 
 namespace {
 
 const std::wstring browse_caption = L"Select Database File";
+
+constexpr unsigned progress_timer = 1;
+constexpr unsigned progress_interval_ms = 100;
+
+// What cannot change while an install runs: the buttons, the store mode.
+constexpr int locked_buttons[] = {cb_1, cb_2, cb_3, cb_selectfile, rb_1, rb_2, rb_3};
+constexpr int locked_fields[] = {sle_sqlserver, sle_sqldbpath, sle_sourcedb, sle_sa, sle_password};
+
+std::wstring what_failed(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        const std::string what = error.what();
+        return std::wstring(what.begin(), what.end());
+    } catch (...) {
+        return L"unknown error";
+    }
+}
 
 }  // namespace
 
@@ -22,6 +44,7 @@ w_main::w_main(app::Application& application, platform::Prompts& prompts)
 
 void w_main::on_open()
 {
+    taskbar_ = std::make_unique<platform::TaskbarProgress>(handle());
     set_caption(application_.gs_appname);
     set_client_width(main_window_narrowed);
     centre_on_screen();  // what the operator sees is centred, not the design width
@@ -44,7 +67,7 @@ void w_main::browse_data_path()
     const std::wstring folder = prompts_.browse_folder(browse_caption);
     if (platform::is_blank(folder)) return;
     set_text(sle_sqldbpath, folder);
-    set_enabled(cb_1, true);
+    set_install_enabled(true);
 }
 
 void w_main::browse_template_file()
@@ -52,13 +75,70 @@ void w_main::browse_template_file()
     const std::wstring path = prompts_.choose_file(browse_caption).path;
     if (platform::is_blank(path)) return;
     set_text(sle_sourcedb, path);
-    set_enabled(cb_1, true);
+    set_install_enabled(true);
 }
 
 void w_main::install()
 {
-    install::InstallContext context{*this, prompts_, application_.SQLCA, settings_, application_.gs_appname};
-    install::wf_installdb(context);
+    if (worker_.running())
+        return;
+    run_form_ = std::make_unique<WindowThreadForm>(*this, calls_);
+    run_prompts_ = std::make_unique<platform::WindowThreadPrompts>(prompts_, calls_);
+    lock_for_install(true);
+    worker_.start(
+        [this] {
+            install::InstallContext context{*run_form_, *run_prompts_, application_.SQLCA, settings_,
+                                            application_.gs_appname};
+            install::wf_installdb(context);
+        },
+        [this](std::exception_ptr failure) { install_ended(failure); });
+}
+
+void w_main::install_ended(std::exception_ptr failure)
+{
+    lock_for_install(false);
+    run_form_.reset();
+    run_prompts_.reset();
+    if (failure)
+        prompts_.message_box(application_.gs_appname, L"安装程序出错，安装没有完成：" + what_failed(failure));
+}
+
+void w_main::lock_for_install(bool locked)
+{
+    for (int id : locked_buttons)
+        set_enabled(id, !locked);
+    for (int id : locked_fields)
+        set_read_only(id, locked);
+    if (locked) {
+        start_timer(progress_timer, progress_interval_ms);
+        set_session_end_block_reason(L"正在安装数据库");
+        return;
+    }
+    stop_timer(progress_timer);
+    set_session_end_block_reason(L"");
+    set_enabled(cb_1, install_enabled_);
+    set_status_text(status_caption_);
+}
+
+bool w_main::on_close_request()
+{
+    if (!worker_.running())
+        return true;
+    prompts_.message_box(application_.gs_appname, L"正在安装数据库，请等安装结束后再关闭窗口。");
+    return false;
+}
+
+bool w_main::on_end_session_query()
+{
+    // Ending the session in the middle of a restore would leave a half
+    // restored database behind.
+    return !worker_.running();
+}
+
+void w_main::on_timer(unsigned id)
+{
+    if (id == progress_timer && run_form_)
+        show_progress(run_form_->progress());
 }
 
 std::wstring w_main::server_name() const { return text(sle_sqlserver); }
@@ -75,10 +155,34 @@ std::optional<install::StoreMode> w_main::store_mode() const
     return std::nullopt;
 }
 
-std::wstring w_main::status_text() const { return text(st_info); }
-void w_main::set_status_text(const std::wstring& text) { set_text(st_info, text); }
+std::wstring w_main::status_text() const { return status_caption_; }
+
+void w_main::set_status_text(const std::wstring& text)
+{
+    status_caption_ = text;
+    set_text(st_info, text);
+    taskbar_->show(std::nullopt);
+}
+
+void w_main::show_progress(int percent)
+{
+    const std::wstring shown = percent < 0 ? status_caption_ : install::with_percent(status_caption_, percent);
+    if (text(st_info) == shown)
+        return;
+    set_text(st_info, shown);
+    taskbar_->show(percent < 0 ? std::nullopt : std::optional<int>(percent));
+}
+
 void w_main::append_to_log(const std::wstring& text) { append_text(mle_1, text); }
-void w_main::set_install_enabled(bool enabled) { set_enabled(cb_1, enabled); }
+
+void w_main::set_install_enabled(bool enabled)
+{
+    install_enabled_ = enabled;
+    if (!worker_.running())
+        set_enabled(cb_1, enabled);
+}
+
+void w_main::set_pointer(platform::MousePointer pointer) { ResponseWindow::set_pointer(pointer); }
 
 std::wstring w_main::confirm_reinstall()
 {

@@ -1,7 +1,8 @@
 // w_main: the installer form. Opens with the application's name as caption,
 // narrowed so that the log box is out of sight, and filled from the machine
 // (wf_init); the browse buttons fill the two path fields, Install runs the
-// install pipeline, Exit and the close box close it.
+// install pipeline on a worker thread while the window stays responsive,
+// Exit and the close box close it when no install is running.
 #pragma once
 
 #include "app/application.h"
@@ -9,9 +10,18 @@
 #include "install/install_form.h"
 #include "platform/prompts.h"
 #include "platform/response_window.h"
+#include "platform/taskbar_progress.h"
+#include "platform/window_thread_calls.h"
+#include "platform/window_thread_prompts.h"
+#include "platform/worker_thread.h"
+#include "window_thread_form.h"
+
+#include <exception>
+#include <memory>
 
 namespace ui {
 
+// The window's own side of the form: used on the window's thread only.
 class w_main : public platform::ResponseWindow, public install::InstallForm {
 public:
     w_main(app::Application& application, platform::Prompts& prompts);
@@ -27,10 +37,17 @@ public:
     void append_to_log(const std::wstring& text) override;
     void set_install_enabled(bool enabled) override;
     std::wstring confirm_reinstall() override;
+    void set_pointer(platform::MousePointer pointer) override;
+    void show_progress(int percent) override;
+
+    bool installing() const { return worker_.running(); }
 
 protected:
     void on_open() override;
     void on_clicked(int control_id) override;
+    bool on_close_request() override;
+    bool on_end_session_query() override;
+    void on_timer(unsigned id) override;
 
 private:
     // Loads InstallSettings and writes the five fields' defaults; tells the
@@ -39,10 +56,22 @@ private:
     void browse_data_path();
     void browse_template_file();
     void install();
+    void install_ended(std::exception_ptr failure);
+    // While an install runs, nothing the operator does can change what it
+    // installs or end the program under it.
+    void lock_for_install(bool locked);
 
     app::Application& application_;
     platform::Prompts& prompts_;
     app::InstallSettings settings_;  // is_dbname, is_logid, is_pass
+
+    std::wstring status_caption_;     // st_info's text without the share done
+    bool install_enabled_ = true;     // cb_1 as the pipeline left it, shown once no install runs
+    platform::WindowThreadCalls calls_;
+    platform::WorkerThread worker_{calls_};
+    std::unique_ptr<WindowThreadForm> run_form_;
+    std::unique_ptr<platform::WindowThreadPrompts> run_prompts_;
+    std::unique_ptr<platform::TaskbarProgress> taskbar_;
 };
 
 }  // namespace ui

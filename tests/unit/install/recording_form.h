@@ -5,6 +5,7 @@
 #include "install_form.h"
 
 #include <deque>
+#include <vector>
 #include <string>
 
 namespace install_test {
@@ -21,6 +22,8 @@ public:
     std::wstring status;
     std::wstring log = L"none";  // mle_1's text when the window opens
     bool install_enabled = true;
+    platform::MousePointer pointer = platform::MousePointer::arrow;
+    std::vector<int> progress;  // every percentage shown, in order
     int reinstall_confirmations = 0;
     std::deque<std::wstring> confirm_answers;  // "0" (cancelled) once they run out
 
@@ -34,6 +37,8 @@ public:
     void set_status_text(const std::wstring& text) override { status = text; }
     void append_to_log(const std::wstring& text) override { log += text; }
     void set_install_enabled(bool enabled) override { install_enabled = enabled; }
+    void set_pointer(platform::MousePointer shown) override { pointer = shown; }
+    void show_progress(int percent) override { progress.push_back(percent); }
     std::wstring confirm_reinstall() override;
 };
 

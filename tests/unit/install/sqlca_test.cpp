@@ -141,7 +141,11 @@ TEST_F(Sqlca, RestoreProgressReachesTheListenerNotTheErrors)
     install_test::make_template_backup(folder, folder + L"\\template.bak");
 
     std::vector<std::wstring> infos;
-    sqlca.set_info_listener([&](const std::wstring& text) { infos.push_back(text); });
+    std::vector<long> numbers;
+    sqlca.set_info_listener([&](const platform::ServerInfo& info) {
+        infos.push_back(info.text);
+        numbers.push_back(info.number);
+    });
     sqlca.execute_immediate(L"RESTORE DATABASE copy FROM  DISK = N'" + folder +
                             L"\\template.bak' WITH  FILE = 1,  NOUNLOAD ,  STATS = 10,  RECOVERY ,  REPLACE ,MOVE "
                             L"'mirvox_log' TO N'" + folder + L"\\copy.ldf',MOVE 'mirvox_data' TO N'" + folder +
@@ -149,6 +153,7 @@ TEST_F(Sqlca, RestoreProgressReachesTheListenerNotTheErrors)
     EXPECT_EQ(sqlca.status_code(), Transaction::success) << testing::PrintToString(sqlca.error_text());
     EXPECT_NE(std::find(infos.begin(), infos.end(), L"10 percent processed."), infos.end());
     EXPECT_NE(std::find(infos.begin(), infos.end(), L"100 percent processed."), infos.end());
+    EXPECT_EQ(std::count(numbers.begin(), numbers.end(), 3211), 10) << "one 3211 for each tenth";
 }
 
 }  // namespace

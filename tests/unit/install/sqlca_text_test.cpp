@@ -82,8 +82,11 @@ TEST(Diagnostics, ServerErrorsJoinedInOrderInfosApartDriverTextsOnlyAsFallback)
     auto infos = restore.add({{L"01000", 3211, L"[FreeTDS][SQL Server]10 percent processed."},
                               {L"42000", 3201, L"[FreeTDS][SQL Server]Cannot open backup device 'c:\\zq.tmp'."},
                               {L"42000", 3013, L"[FreeTDS][SQL Server]RESTORE DATABASE is terminating abnormally."}});
-    EXPECT_EQ(infos, std::vector<std::wstring>{L"10 percent processed."});
+    ASSERT_EQ(infos.size(), 1u);
+    EXPECT_EQ(infos[0].number, 3211);
+    EXPECT_EQ(infos[0].text, L"10 percent processed.");
     EXPECT_TRUE(restore.has_server_error());
+    EXPECT_EQ(restore.error_number(), 3201) << "the first error's number";
     EXPECT_EQ(restore.error_text(),
               L"Cannot open backup device 'c:\\zq.tmp'. RESTORE DATABASE is terminating abnormally.");
 
