@@ -33,6 +33,7 @@ std::optional<Step> parse_step(const std::wstring& argument) {
         {L"code-wrong", StepKind::code_wrong},
         {L"code-cancel", StepKind::code_cancel},
         {L"idle", StepKind::wait_idle},
+        {L"watch-install", StepKind::watch_install},
         {L"close", StepKind::close_main},
     };
     for (const auto& plain : plain_steps)

@@ -15,7 +15,13 @@
 //   code-wrong         wait for the check-code dialog, type a code that differs
 //                      from the shown one and press OK (a message box follows)
 //   code-cancel        wait for the check-code dialog and press Cancel
-//   idle               wait until the Install handler has returned with no box open
+//   idle               wait until the install has ended with no box open
+//   watch-install      while the install runs, until a message box other than
+//                      the "still installing" notice opens: send WM_NULL every
+//                      50 ms and print "slowest<TAB>ms" (the longest answer),
+//                      print "progress<TAB>status line" for each status with a
+//                      percentage, post WM_CLOSE once the restore shows one,
+//                      and answer the notice it brings ("refused<TAB>text")
 //   close              press Exit and wait until the window is gone
 #pragma once
 
@@ -39,6 +45,7 @@ enum class StepKind {
     code_wrong,
     code_cancel,
     wait_idle,
+    watch_install,
     close_main,
 };
 

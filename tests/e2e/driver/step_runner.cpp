@@ -4,6 +4,8 @@
 #include "observations.h"
 #include "window_probe.h"
 
+#include <algorithm>
+
 namespace driver {
 
 namespace {
@@ -20,6 +22,9 @@ constexpr int dialog_entry_id = 205;  // sle_1
 
 constexpr DWORD poll_interval_ms = 50;
 constexpr DWORD answer_wait_ms = 200;
+constexpr DWORD probe_wait_ms = 5000;
+constexpr wchar_t restore_caption[] = L"装载系统模板数据库...";
+constexpr wchar_t still_installing[] = L"正在安装数据库，请等安装结束后再关闭窗口。";
 
 bool past(DWORD deadline) { return static_cast<LONG>(GetTickCount() - deadline) >= 0; }
 
@@ -36,6 +41,7 @@ bool StepRunner::run(const Step& step) {
         case StepKind::read_text: return print_control_text(step, step.control_id, L"text");
         case StepKind::read_install_enabled:
             if (!require_main_window(step)) return false;
+            if (!wait_until_not_installing(GetTickCount() + timeout_ms_)) return fail(step, L"the install did not end");
             print_observation({L"install-enabled",
                                IsWindowEnabled(GetDlgItem(main_window_, install_button_id)) ? L"1" : L"0"});
             return true;
@@ -44,6 +50,7 @@ bool StepRunner::run(const Step& step) {
         case StepKind::code_wrong:
         case StepKind::code_cancel: return answer_check_dialog(step);
         case StepKind::wait_idle: return wait_until_idle(step);
+        case StepKind::watch_install: return watch_install(step);
         case StepKind::close_main: return close_main_window(step);
     }
     return fail(step, L"unknown step");
@@ -95,6 +102,7 @@ bool StepRunner::click(const Step& step) {
 
 bool StepRunner::print_control_text(const Step& step, int control_id, const wchar_t* label) {
     if (!require_main_window(step)) return false;
+    if (!wait_until_not_installing(GetTickCount() + timeout_ms_)) return fail(step, L"the install did not end");
     const auto text = read_text(GetDlgItem(main_window_, control_id), timeout_ms_);
     if (!text) return fail(step, L"the window did not answer");
     print_observation({label, *text});
@@ -161,16 +169,64 @@ bool StepRunner::wait_until_idle(const Step& step) {
             continue;
         }
         // Clicks are sent ahead of this message, so an answer with no box
-        // open means the handler has returned.
+        // open and Exit usable again means the install has ended.
         if (answers(main_window_, answer_wait_ms) && top_level_windows(process_id_, message_box_class).empty() &&
-            top_level_windows(process_id_, check_dialog_class).empty())
+            top_level_windows(process_id_, check_dialog_class).empty() &&
+            IsWindowEnabled(GetDlgItem(main_window_, exit_button_id)))
             return true;
+        Sleep(poll_interval_ms);
     }
     return fail(step, L"the installer stayed busy");
 }
 
+bool StepRunner::watch_install(const Step& step) {
+    if (!require_main_window(step)) return false;
+    const DWORD deadline = GetTickCount() + timeout_ms_;
+    DWORD slowest = 0;
+    std::wstring last_status;
+    bool close_sent = false;
+    while (!past(deadline)) {
+        const DWORD sent = GetTickCount();
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(main_window_, WM_NULL, 0, 0, SMTO_NORMAL, probe_wait_ms, &result);
+        slowest = std::max(slowest, GetTickCount() - sent);
+
+        if (HWND box = wait_for_visible(message_box_class, GetTickCount())) {
+            const auto text = read_text(GetDlgItem(box, message_box_text_id), timeout_ms_).value_or(L"");
+            if (text != still_installing) break;  // the install's own message: the next step reads it
+            print_observation({L"refused", text});
+            press(GetDlgItem(box, IDOK));
+            wait_until_gone(box, GetTickCount() + timeout_ms_);
+            continue;
+        }
+        const auto status = read_text(GetDlgItem(main_window_, status_line_id), probe_wait_ms);
+        if (status && *status != last_status) {
+            last_status = *status;
+            if (last_status.ends_with(L"%")) print_observation({L"progress", last_status});
+            // Closing while the restore runs must not end the program.
+            if (!close_sent && last_status.starts_with(restore_caption) && last_status.ends_with(L"%")) {
+                PostMessageW(main_window_, WM_CLOSE, 0, 0);
+                close_sent = true;
+            }
+        }
+        Sleep(poll_interval_ms);
+    }
+    print_observation({L"slowest", std::to_wstring(slowest)});
+    if (past(deadline)) return fail(step, L"no message box ended the install");
+    return true;
+}
+
+bool StepRunner::wait_until_not_installing(DWORD deadline) {
+    while (!IsWindowEnabled(GetDlgItem(main_window_, exit_button_id))) {
+        if (past(deadline) || !IsWindow(main_window_)) return false;
+        Sleep(poll_interval_ms);
+    }
+    return true;
+}
+
 bool StepRunner::close_main_window(const Step& step) {
     if (!require_main_window(step)) return false;
+    if (!wait_until_not_installing(GetTickCount() + timeout_ms_)) return fail(step, L"the install did not end");
     press(GetDlgItem(main_window_, exit_button_id));
     if (!wait_until_gone(main_window_, GetTickCount() + timeout_ms_)) return fail(step, L"the window stayed open");
     main_window_ = nullptr;

@@ -28,6 +28,9 @@ private:
     bool answer_message_box(const Step& step, DWORD deadline);
     bool answer_check_dialog(const Step& step);
     bool wait_until_idle(const Step& step);
+    bool watch_install(const Step& step);
+    // The install's end shows as Exit enabled again; false at the deadline.
+    bool wait_until_not_installing(DWORD deadline);
     bool close_main_window(const Step& step);
 
     bool require_main_window(const Step& step);

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 
 using install::InstallOutcome;
@@ -47,6 +49,12 @@ TEST_P(FreshInstall, CompletesWithEveryPhaseLoggedAndTheServerPrepared)
 
     EXPECT_EQ(form.log, install_test::fresh_install_log);
     EXPECT_EQ(form.status, L"安装新数据库成功！");
+    // The staging copy ends at 100; the restore then reports each tenth.
+    const std::vector<int> restore_shares = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100};
+    ASSERT_GE(form.progress.size(), restore_shares.size() + 1);
+    EXPECT_TRUE(std::equal(restore_shares.rbegin(), restore_shares.rend(), form.progress.rbegin()))
+        << testing::PrintToString(form.progress);
+    EXPECT_EQ(form.progress[form.progress.size() - restore_shares.size() - 1], 100) << "the copy's end";
     EXPECT_FALSE(form.install_enabled);
     EXPECT_EQ(form.reinstall_confirmations, 0);
     ASSERT_EQ(prompts.shown().size(), 1u);
