@@ -1,6 +1,8 @@
 // InstallLog over the form's status line and log box.
 #include "install_log.h"
 
+#include "run_journal.h"
+
 namespace install {
 
 void InstallLog::LogPhase(const std::wstring& caption)
@@ -12,6 +14,8 @@ void InstallLog::LogPhase(const std::wstring& caption)
 void InstallLog::LogLine(const std::wstring& text)
 {
     form_.append_to_log(text + L"\r\n");
+    if (journal_)
+        journal_->line(text);
 }
 
 void InstallLog::log_status_line()

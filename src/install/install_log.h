@@ -1,4 +1,5 @@
-// InstallLog: the status line st_info and the multi-line log mle_1.
+// InstallLog: the status line st_info and the multi-line log mle_1, and the
+// run's journal, which keeps each line too.
 #pragma once
 
 #include "install_form.h"
@@ -7,9 +8,11 @@
 
 namespace install {
 
+class RunJournal;
+
 class InstallLog {
 public:
-    explicit InstallLog(InstallForm& form) : form_(form) {}
+    explicit InstallLog(InstallForm& form, RunJournal* journal = nullptr) : form_(form), journal_(journal) {}
 
     // The status line shows `caption`, and the log gains it as a line.
     void LogPhase(const std::wstring& caption);
@@ -22,6 +25,7 @@ public:
 
 private:
     InstallForm& form_;
+    RunJournal* journal_;
 };
 
 }  // namespace install

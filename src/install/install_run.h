@@ -42,7 +42,10 @@ struct InstallRun {
 
     ServerChanges changes;
 
-    explicit InstallRun(InstallContext& run_context) : context(run_context), log(run_context.form) {}
+    explicit InstallRun(InstallContext& run_context)
+        : context(run_context), log(run_context.form, run_context.journal)
+    {
+    }
 };
 
 using PhaseEnd = std::optional<InstallOutcome>;

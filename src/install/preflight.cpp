@@ -11,6 +11,7 @@
 #include "platform/machine.h"
 #include "platform/odbc/transaction.h"
 #include "preflight_rules.h"
+#include "run_journal.h"
 #include "statements.h"
 
 namespace install {
@@ -78,6 +79,9 @@ private:
         const std::wstring here = platform::computer_name();
         const std::wstring machine = row[0].value_or(L"");
         const std::wstring physical = row[1].value_or(L"");
+        if (run_.context.journal)
+            run_.context.journal->note(L"server " + run_.context.form.server_name() + L": SQL Server " +
+                                       row[2].value_or(L"") + L" on " + (physical.empty() ? machine : physical));
         if (platform::same_text_ignoring_case(machine, here) || platform::same_text_ignoring_case(physical, here))
             return std::nullopt;
         return Refusal{L"数据库服务器运行在计算机“" + (physical.empty() ? machine : physical) + L"”上，不在本机“" +

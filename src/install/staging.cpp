@@ -25,7 +25,7 @@ std::optional<std::wstring> stage_template(InstallRun& run)
     run.template_staged = true;
     InstallForm& form = run.context.form;
     int shown = -1;
-    const platform::FileOutcome copied =
+    const platform::Outcome copied =
         platform::copy_file(form.template_file(), run.staging_path, [&](uint64_t done, uint64_t total) {
             const int percent = static_cast<int>(done * 100 / total);
             if (percent != shown)

@@ -16,6 +16,8 @@ class Transaction;
 
 namespace install {
 
+class RunJournal;
+
 // How a run ended; exactly one per run. Only `completed` is a success.
 enum class InstallOutcome {
     completed,
@@ -36,7 +38,13 @@ struct InstallContext {
     std::wstring app_name;  // gs_appname: title of the installer's own message boxes
     // Back the old database up before it is dropped, so that a failure can put it back.
     bool take_safety_backup = true;
+    // Where the run's record goes (log lines, message boxes, statements,
+    // result); none when null.
+    RunJournal* journal = nullptr;
 };
+
+// The outcome as the record of a run names it: "completed", "refused", ...
+std::wstring outcome_name(InstallOutcome outcome);
 
 // Runs the whole installation synchronously; every outcome has already been
 // reported to the operator when it returns.

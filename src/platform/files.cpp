@@ -39,7 +39,7 @@ private:
     HANDLE handle_;
 };
 
-FileOutcome failed()
+Outcome failed()
 {
     return {false, system_message(GetLastError())};
 }
@@ -63,7 +63,7 @@ bool file_exists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-FileOutcome copy_file(const std::wstring& existing, const std::wstring& target, const CopyProgress& progress)
+Outcome copy_file(const std::wstring& existing, const std::wstring& target, const CopyProgress& progress)
 {
     const FileHandle source(CreateFileW(existing.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -77,7 +77,7 @@ FileOutcome copy_file(const std::wstring& existing, const std::wstring& target, 
     if (!copy.valid())
         return failed();
     // From here on a failure takes the partial copy away.
-    const auto abandon = [&](FileOutcome outcome) {
+    const auto abandon = [&](Outcome outcome) {
         copy.close();
         DeleteFileW(target.c_str());
         return outcome;

@@ -2,17 +2,13 @@
 // None throws.
 #pragma once
 
+#include "outcome.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
 
 namespace platform {
-
-// A file operation's outcome: the system's own message when it failed.
-struct FileOutcome {
-    bool succeeded = false;
-    std::wstring system_message;  // e.g. "Access is denied."; empty on success
-};
 
 // Told the bytes copied so far and the total after each piece of a copy;
 // false stops the copy.
@@ -22,7 +18,7 @@ bool file_exists(const std::wstring& path);  // true for a file, false for a fol
 
 // Copies `existing` to `target`, replacing a file there, in large sequential
 // pieces. A copy that fails or is stopped leaves no target behind.
-FileOutcome copy_file(const std::wstring& existing, const std::wstring& target, const CopyProgress& progress);
+Outcome copy_file(const std::wstring& existing, const std::wstring& target, const CopyProgress& progress);
 bool delete_file(const std::wstring& path);
 bool set_file_attributes(const std::wstring& path, uint32_t attributes);
 

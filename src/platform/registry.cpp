@@ -1,6 +1,8 @@
 // Registry string values under HKLM in a named view.
 #include "registry.h"
 
+#include "system_message.h"
+
 #include <windows.h>
 
 namespace platform {
@@ -53,27 +55,22 @@ std::optional<std::wstring> read_machine_string(RegistryView view, const std::ws
     }
 }
 
-bool write_machine_string(RegistryView view, const std::wstring& key, const std::wstring& value_name,
-                          const std::wstring& data)
+Outcome write_machine_string(RegistryView view, const std::wstring& key, const std::wstring& value_name,
+                             const std::wstring& data)
 {
     HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE | access_to(view), nullptr, &raw, nullptr) != ERROR_SUCCESS)
-        return false;
+    // The registry functions return their error instead of setting the last error.
+    LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                     KEY_SET_VALUE | access_to(view), nullptr, &raw, nullptr);
+    if (status != ERROR_SUCCESS)
+        return {false, system_message(static_cast<unsigned long>(status))};
     const OpenKey opened(raw);
     const DWORD bytes = DWORD((data.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(opened.get(), value_name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes) ==
-           ERROR_SUCCESS;
-}
-
-std::optional<std::wstring> read_machine_string(const std::wstring& key, const std::wstring& value_name)
-{
-    return read_machine_string(RegistryView::bits32, key, value_name);
-}
-
-bool write_machine_string(const std::wstring& key, const std::wstring& value_name, const std::wstring& data)
-{
-    return write_machine_string(RegistryView::bits32, key, value_name, data);
+    status = RegSetValueExW(opened.get(), value_name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                            bytes);
+    if (status != ERROR_SUCCESS)
+        return {false, system_message(static_cast<unsigned long>(status))};
+    return {true, {}};
 }
 
 }  // namespace platform

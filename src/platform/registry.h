@@ -4,6 +4,8 @@
 // paths are relative to HKLM, e.g. L"SOFTWARE\\Microsoft\\MSSQLServer\\Setup".
 #pragma once
 
+#include "outcome.h"
+
 #include <optional>
 #include <string>
 
@@ -17,13 +19,8 @@ std::optional<std::wstring> read_machine_string(RegistryView view, const std::ws
                                                 const std::wstring& value_name);
 
 // Creates the key when missing and creates or replaces the REG_SZ value.
-// Returns false when the registry refused (no right to write).
-bool write_machine_string(RegistryView view, const std::wstring& key, const std::wstring& value_name,
-                          const std::wstring& data);
-
-// The same in the 32-bit view, for the install pipeline's client alias and
-// its tests, written before the view was named; new code names the view.
-std::optional<std::wstring> read_machine_string(const std::wstring& key, const std::wstring& value_name);
-bool write_machine_string(const std::wstring& key, const std::wstring& value_name, const std::wstring& data);
+// Fails when the registry refuses (no right to write), with its reason.
+Outcome write_machine_string(RegistryView view, const std::wstring& key, const std::wstring& value_name,
+                             const std::wstring& data);
 
 }  // namespace platform

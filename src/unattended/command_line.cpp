@@ -31,6 +31,7 @@ std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<s
         {L"--data-path", &options.data_path},
         {L"--template", &options.template_file},
         {L"--login", &options.login},
+        {L"--log", &options.log_file},
     };
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& argument = arguments[i];
@@ -71,7 +72,7 @@ std::wstring usage_text(bool with_exit_statuses) {
     std::wstring text =
         L"usage: dbinstall.exe --unattended [--server NAME] [--data-path PATH] [--template FILE]\n"
         L"                     [--login LOGIN] [--store-mode single|headquarters|branch] [--drop-existing]\n"
-        L"                     [--no-safety-backup] [--verify-certificate] [--progress]\n"
+        L"                     [--no-safety-backup] [--verify-certificate] [--progress] [--log FILE]\n"
         L"       dbinstall.exe --help\n"
         L"       dbinstall.exe --version\n"
         L"Scripts call dbinstall.com, the console build, with the same options; it waits and returns the status.\n"

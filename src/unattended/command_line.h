@@ -16,6 +16,7 @@ struct UnattendedOptions {
     std::optional<std::wstring> data_path;
     std::optional<std::wstring> template_file;
     std::optional<std::wstring> login;
+    std::optional<std::wstring> log_file;  // instead of %ProgramData%\Korvena\dbinstall.log
     install::StoreMode store_mode = install::StoreMode::single_store;
     bool drop_existing = false;
     bool safety_backup = true;

@@ -9,21 +9,38 @@
 #include "console_form.h"
 #include "console_prompts.h"
 #include "exit_status.h"
+#include "install/run_journal.h"
 #include "install/wf_installdb.h"
 #include "platform/console.h"
+#include "platform/log_file.h"
 #include "platform/machine.h"
 
 namespace unattended {
 namespace {
 
-int install(const UnattendedOptions& options)
+// The options as the log file's header gives them; the password is never
+// among them.
+std::wstring described(const std::vector<std::wstring>& arguments)
+{
+    std::wstring description = L"command line:";
+    for (const auto& argument : arguments) description += L" " + argument;
+    return description;
+}
+
+int install(const UnattendedOptions& options, const std::vector<std::wstring>& arguments)
 {
     app::Application application;
     application.open();
     const app::InstallSettings settings = app::load_install_settings(application.gs_dbname);
     const app::MachineDefaults defaults = app::machine_defaults(settings.is_dbname);
+    // Never from the command line, where every user of the machine can read it.
+    const std::wstring password = platform::environment_variable(L"KORVENA_SA_PASSWORD");
 
-    ConsolePrompts prompts;
+    platform::LogFile log_file(options.log_file.value_or(platform::default_log_file()));
+    install::RunJournal journal(log_file, {password, settings.is_pass});
+    journal.begin(described(arguments));
+    ConsolePrompts console_prompts;
+    install::JournalPrompts prompts(console_prompts, journal);
     if (!defaults.sql_server_found) prompts.message_box(app::sql_server_missing_title, app::sql_server_missing_text);
 
     ConsoleForm form(FormValues{
@@ -31,16 +48,22 @@ int install(const UnattendedOptions& options)
         options.data_path.value_or(defaults.data_path),
         options.template_file.value_or(defaults.template_file),
         options.login.value_or(defaults.admin_login),
-        // Never from the command line, where every user of the machine can read it.
-        platform::environment_variable(L"KORVENA_SA_PASSWORD"),
+        password,
         options.store_mode,
         options.drop_existing,
         options.show_progress,
     });
     application.SQLCA.verify_server_certificate = options.verify_certificate;
-    install::InstallContext context{form, prompts, application.SQLCA, settings, application.gs_appname,
-                                    options.safety_backup};
-    return exit_status_of(install::wf_installdb(context));
+    // The pipeline tells the journal of its own message boxes.
+    install::InstallContext context{form,     console_prompts,       application.SQLCA, settings,
+                                    application.gs_appname, options.safety_backup, &journal};
+    const int status = exit_status_of(install::wf_installdb(context));
+    // The install does not depend on its log, but the one who reads it must
+    // know it is missing.
+    if (journal.failure())
+        platform::write_text(platform::Stream::error, L"dbinstall: the log file " + log_file.path() +
+                                                          L" could not be written: " + *journal.failure() + L"\n");
+    return status;
 }
 
 }  // namespace
@@ -62,7 +85,7 @@ int run_from_command_line(const std::vector<std::wstring>& arguments)
         platform::write_text(platform::Stream::error, error->reason + L"\n" + usage_text(false));
         return exit_usage_error;
     }
-    return install(std::get<UnattendedOptions>(parsed));
+    return install(std::get<UnattendedOptions>(parsed), arguments);
 }
 
 }  // namespace unattended

@@ -65,9 +65,9 @@ void seed_sql_server_keys(const std::wstring& default_domain, const std::wstring
 {
     using platform::RegistryView;
     ASSERT_TRUE(platform::write_machine_string(RegistryView::bits32, L"SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer",
-                                               L"DefaultDomain", default_domain));
+                                               L"DefaultDomain", default_domain).succeeded);
     ASSERT_TRUE(platform::write_machine_string(RegistryView::bits32, L"SOFTWARE\\Microsoft\\MSSQLServer\\Setup",
-                                               L"SQLDataRoot", data_root));
+                                               L"SQLDataRoot", data_root).succeeded);
 }
 
 void MainWindowTest::SetUp()

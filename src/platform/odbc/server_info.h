@@ -1,5 +1,6 @@
-// An informational message of the server (severity 10 and below), as a
-// listener receives it while a statement runs.
+// What a connection tells a listener as it works: the server's informational
+// messages (severity 10 and below) while a statement runs, and each
+// statement's outcome.
 #pragma once
 
 #include <functional>
@@ -13,5 +14,15 @@ struct ServerInfo {
 };
 
 using InfoListener = std::function<void(const ServerInfo&)>;
+
+// What became of one statement, or of a connect ("CONNECT TO server AS login").
+struct StatementRecord {
+    std::wstring statement;
+    long status_code = 0;   // 0, -1, or 100 for a single-row query without a row
+    long error_number = 0;  // the server's, when it sent one
+    std::wstring error_text;
+};
+
+using StatementListener = std::function<void(const StatementRecord&)>;
 
 }  // namespace platform

@@ -49,7 +49,20 @@ Transaction::~Transaction()
         SQLFreeHandle(SQL_HANDLE_ENV, handles_->environment);
 }
 
+void Transaction::tell_listener(const std::wstring& statement, long status) const
+{
+    if (statement_listener_)
+        statement_listener_({statement, status, status == failure ? error_number_ : 0,
+                             status == failure ? error_text_ : std::wstring()});
+}
+
 void Transaction::connect()
+{
+    connect_to_server();
+    tell_listener(L"CONNECT TO " + server_name + L" AS " + login_id, status_code_);
+}
+
+void Transaction::connect_to_server()
 {
     disconnect();
     auto fail = [this](std::wstring text, long number = 0) {
@@ -101,8 +114,9 @@ void Transaction::connect()
     }
     handles_->connection = connection;
 
-    // The installer's statements write text in double quotes and mean a string.
-    execute_immediate(L"SET QUOTED_IDENTIFIER OFF");
+    // The installer's statements write text in double quotes and mean a
+    // string. Part of the connect, so not told as a statement of its own.
+    run(L"SET QUOTED_IDENTIFIER OFF", RowsWanted::none, false);
     if (status_code_ != success) {
         std::wstring reason = error_text_;
         disconnect();
@@ -124,15 +138,24 @@ bool Transaction::connected() const
     return handles_->connection != SQL_NULL_HDBC;
 }
 
-std::optional<QueryResult> Transaction::run(const std::wstring& sql, RowsWanted wanted)
+std::optional<QueryResult> Transaction::run(const std::wstring& sql, RowsWanted wanted, bool told)
 {
-    if (report_if_closed(connected(), status_code_, error_text_, error_number_))
+    if (report_if_closed(connected(), status_code_, error_text_, error_number_)) {
+        if (told)
+            tell_listener(sql, failure);
         return std::nullopt;
+    }
     StatementOutcome outcome = run_statement(handles_->connection, sql, handles_->freetds, wanted, info_listener_);
     status_code_ = outcome.failed ? failure : success;
     error_text_ = outcome.error_text;
     error_number_ = outcome.error_number;
-    return std::move(outcome.first_result);
+    std::optional<QueryResult> rows = std::move(outcome.first_result);
+    // A single-row query without a row is told as 100, as its caller sees it.
+    if (told)
+        tell_listener(sql, wanted == RowsWanted::first_row && status_code_ == success && (!rows || rows->rows.empty())
+                               ? not_found
+                               : status_code_);
+    return rows;
 }
 
 void Transaction::execute_immediate(const std::wstring& sql)
@@ -160,6 +183,11 @@ void Transaction::select_rows(const std::wstring& query, const std::vector<std::
     if (status_code_ != success)
         return;
     result = rows ? std::move(*rows) : QueryResult{};
+}
+
+void Transaction::set_statement_listener(StatementListener listener)
+{
+    statement_listener_ = std::move(listener);
 }
 
 void Transaction::set_info_listener(InfoListener listener)

@@ -70,17 +70,25 @@ public:
     // "10 percent processed.") as they are read.
     void set_info_listener(InfoListener listener);
 
+    // Receives every statement's and connect's outcome once it is known.
+    void set_statement_listener(StatementListener listener);
+
 private:
     struct Handles;
     std::unique_ptr<Handles> handles_;
+    void connect_to_server();
+    // Tells the statement listener what became of `statement`.
+    void tell_listener(const std::wstring& statement, long status) const;
     // Runs `sql`, keeping the rows `wanted`; sets the status (0 or -1), the
-    // error text and number; returns the rows read when it succeeded.
-    std::optional<QueryResult> run(const std::wstring& sql, RowsWanted wanted);
+    // error text and number; tells the statement listener when `told`;
+    // returns the rows read when it succeeded.
+    std::optional<QueryResult> run(const std::wstring& sql, RowsWanted wanted, bool told = true);
 
     long status_code_ = 0;
     std::wstring error_text_;
     long error_number_ = 0;
     InfoListener info_listener_;
+    StatementListener statement_listener_;
 };
 
 }  // namespace platform

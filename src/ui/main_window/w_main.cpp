@@ -23,6 +23,21 @@ constexpr unsigned progress_interval_ms = 100;
 constexpr int locked_buttons[] = {cb_1, cb_2, cb_3, cb_selectfile, rb_1, rb_2, rb_3};
 constexpr int locked_fields[] = {sle_sqlserver, sle_sqldbpath, sle_sourcedb, sle_sa, sle_password};
 
+std::wstring store_mode_name(std::optional<install::StoreMode> mode)
+{
+    if (mode == install::StoreMode::chain_headquarters) return L"headquarters";
+    if (mode == install::StoreMode::chain_branch) return L"branch";
+    return mode ? L"single" : L"none";
+}
+
+// The fields as the log file's header gives them; never the password.
+std::wstring described(const install::InstallForm& form)
+{
+    return L"window: server " + form.server_name() + L", data path " + form.data_path() + L", template " +
+           form.template_file() + L", login " + form.admin_login() + L", store mode " +
+           store_mode_name(form.store_mode());
+}
+
 std::wstring what_failed(std::exception_ptr failure)
 {
     try {
@@ -84,11 +99,15 @@ void w_main::install()
         return;
     run_form_ = std::make_unique<WindowThreadForm>(*this, calls_);
     run_prompts_ = std::make_unique<platform::WindowThreadPrompts>(prompts_, calls_);
+    run_log_file_ = std::make_unique<platform::LogFile>(platform::default_log_file());
+    run_journal_ = std::make_unique<install::RunJournal>(
+        *run_log_file_, std::vector<std::wstring>{run_form_->admin_password(), settings_.is_pass});
     lock_for_install(true);
     worker_.start(
         [this] {
+            run_journal_->begin(described(*run_form_));
             install::InstallContext context{*run_form_, *run_prompts_, application_.SQLCA, settings_,
-                                            application_.gs_appname};
+                                            application_.gs_appname, true, run_journal_.get()};
             install::wf_installdb(context);
         },
         [this](std::exception_ptr failure) { install_ended(failure); });
@@ -99,6 +118,8 @@ void w_main::install_ended(std::exception_ptr failure)
     lock_for_install(false);
     run_form_.reset();
     run_prompts_.reset();
+    run_journal_.reset();
+    run_log_file_.reset();
     if (failure)
         prompts_.message_box(application_.gs_appname, L"安装程序出错，安装没有完成：" + what_failed(failure));
 }

@@ -8,6 +8,8 @@
 #include "app/application.h"
 #include "app/install_settings.h"
 #include "install/install_form.h"
+#include "install/run_journal.h"
+#include "platform/log_file.h"
 #include "platform/prompts.h"
 #include "platform/response_window.h"
 #include "platform/taskbar_progress.h"
@@ -71,6 +73,8 @@ private:
     platform::WorkerThread worker_{calls_};
     std::unique_ptr<WindowThreadForm> run_form_;
     std::unique_ptr<platform::WindowThreadPrompts> run_prompts_;
+    std::unique_ptr<platform::LogFile> run_log_file_;
+    std::unique_ptr<install::RunJournal> run_journal_;
     std::unique_ptr<platform::TaskbarProgress> taskbar_;
 };
 

@@ -46,7 +46,7 @@ struct CurrentKeys {
 void write(RegistryView view, const std::wstring& key, const std::wstring& name, const std::wstring& value)
 {
     if (value.empty()) return;
-    ASSERT_TRUE(platform::write_machine_string(view, key, name, value));
+    ASSERT_TRUE(platform::write_machine_string(view, key, name, value).succeeded);
 }
 
 void seed(const OldKeys& old_keys, const CurrentKeys& keys64, const CurrentKeys& keys32)

@@ -62,7 +62,7 @@ TEST_P(FreshInstall, CompletesWithEveryPhaseLoggedAndTheServerPrepared)
     EXPECT_EQ(prompts.shown()[0].text, L"安装新数据库成功！");
     EXPECT_FALSE(sqlca.connected());
 
-    EXPECT_EQ(platform::read_machine_string(alias_key, L"mirvox"), L"DBMSSOCN,127.0.0.1,1433");
+    EXPECT_EQ(platform::read_machine_string(platform::RegistryView::bits32, alias_key, L"mirvox"), L"DBMSSOCN,127.0.0.1,1433");
     EXPECT_FALSE(install_test::file_exists(install_test::staging_path));
     EXPECT_TRUE(install_test::file_exists(form.data + L"\\mirvox_Data.MDF"));
     EXPECT_TRUE(install_test::file_exists(form.data + L"\\mirvox_Log.LDF"));

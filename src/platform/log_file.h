@@ -1,0 +1,29 @@
+// A log file that lines are appended to: UTF-8, each line written through at
+// once (another program, or the next run, may append to the same file), and
+// never a reason to stop what is being logged.
+#pragma once
+
+#include "outcome.h"
+
+#include <string>
+
+namespace platform {
+
+// %ProgramData%\Korvena\dbinstall.log, where every run leaves its record.
+std::wstring default_log_file();
+
+class LogFile {
+public:
+    explicit LogFile(std::wstring path) : path_(std::move(path)) {}
+
+    // Appends `line` and CR LF, creating the file and its folder when
+    // missing. Fails with the system's reason when the file cannot be written.
+    Outcome append(const std::wstring& line);
+
+    const std::wstring& path() const { return path_; }
+
+private:
+    std::wstring path_;
+};
+
+}  // namespace platform
