@@ -54,7 +54,7 @@ struct Engine::Impl {
         return std::visit(
             [&](const auto& body) -> Outcome {
                 using T = std::decay_t<decltype(body)>;
-                if constexpr (std::is_same_v<T, SelectStatement>) return run_select(context, body);
+                if constexpr (std::is_same_v<T, SelectStatement>) return run_select(context, body, statement.text);
                 else if constexpr (std::is_same_v<T, InsertStatement>) return run_insert(context, body);
                 else if constexpr (std::is_same_v<T, DeleteStatement>) return run_delete(context, body);
                 else if constexpr (std::is_same_v<T, CreateTableStatement>) return run_create_table(context, body);

@@ -27,6 +27,7 @@ struct EngineOptions {
     std::map<char, std::filesystem::path> drives;    // upper-case letter -> host folder
     std::vector<FaultRule> faults;
     std::u16string sa_password;                      // the password of the login sa
+    std::u16string machine_name;                     // the Windows computer name the server reports
 };
 
 // What a LOGIN7 asked for, decoded by the protocol layer.

@@ -135,12 +135,69 @@ private:
         } else if (at_literal()) {
             item.kind = SelectItem::Kind::constant;
             item.constant = literal();
+        } else if (current().kind == Kind::word && is_symbol(ahead(1), u"(")) {
+            item.kind = SelectItem::Kind::function;
+            item.function = converted_call();
         } else {
-            if (is_symbol(ahead(1), u"(") || current().text.starts_with(u"@")) throw Unsupported{};
+            if (current().text.starts_with(u"@")) throw Unsupported{};
             item.column = column_ref();
         }
         item.alias = optional_alias();
         return item;
+    }
+
+    // CONVERT(nvarchar(n), f(...)), CAST(f(...) AS nvarchar(n)) or f(...).
+    FunctionCall converted_call() {
+        if (accept_word(u"CONVERT")) {
+            expect_symbol(u"(");
+            const int32_t length = nvarchar_type();
+            expect_symbol(u",");
+            FunctionCall call = function_call();
+            if (is_symbol(current(), u",")) throw Unsupported{};  // a style means nothing to nvarchar
+            expect_symbol(u")");
+            call.nvarchar_length = length;
+            return call;
+        }
+        if (accept_word(u"CAST")) {
+            expect_symbol(u"(");
+            FunctionCall call = function_call();
+            expect_word(u"AS");
+            call.nvarchar_length = nvarchar_type();
+            expect_symbol(u")");
+            return call;
+        }
+        return function_call();
+    }
+
+    // nvarchar or nvarchar(n); CAST and CONVERT give a bare nvarchar 30 characters.
+    int32_t nvarchar_type() {
+        if (current().kind != Kind::word && current().kind != Kind::bracketed) syntax_error();
+        if (!equals_ci(advance().text, u"NVARCHAR")) throw Unsupported{};
+        if (!accept_symbol(u"(")) return 30;
+        if (is_word(current(), u"MAX")) throw Unsupported{};
+        const int32_t length = integer();
+        if (length < 1 || length > 4000) throw Unsupported{};
+        expect_symbol(u")");
+        return length;
+    }
+
+    // Only a call of one of the two functions; any other expression is valid
+    // T-SQL the stand-in does not evaluate.
+    FunctionCall function_call() {
+        if (current().kind != Kind::word) throw Unsupported{};
+        FunctionCall call{to_upper(advance().text), {}, std::nullopt};
+        if (call.name != u"IS_SRVROLEMEMBER" && call.name != u"SERVERPROPERTY") throw Unsupported{};
+        expect_symbol(u"(");
+        if (!is_symbol(current(), u")")) {
+            do {
+                if (!is_string_token(current()) && !is_word(current(), u"NULL")) throw Unsupported{};
+                call.arguments.push_back(literal());
+            } while (accept_symbol(u","));
+        }
+        expect_symbol(u")");
+        const size_t most = call.name == u"SERVERPROPERTY" ? 1 : 2;
+        if (call.arguments.empty() || call.arguments.size() > most) throw Unsupported{};
+        return call;
     }
 
     InsertStatement insert() {

@@ -31,11 +31,20 @@ struct Comparison {
     Operand right;
 };
 
+// A call of a built-in function in a select list, with literal arguments,
+// possibly converted to nvarchar(n) by CONVERT or CAST.
+struct FunctionCall {
+    std::u16string name;  // in capitals: IS_SRVROLEMEMBER or SERVERPROPERTY
+    std::vector<Value> arguments;
+    std::optional<int32_t> nvarchar_length;  // set when converted
+};
+
 struct SelectItem {
-    enum class Kind { column, count_rows, count_column, all_columns, constant };
+    enum class Kind { column, count_rows, count_column, all_columns, constant, function };
     Kind kind = Kind::column;
     ColumnRef column;  // for column and count_column
     Value constant;
+    FunctionCall function;
     std::u16string alias;
 };
 

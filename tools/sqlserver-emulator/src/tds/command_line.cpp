@@ -5,13 +5,16 @@
 #include "engine/text.h"
 
 #include <cctype>
+#include <unistd.h>
 
 namespace emulator::tds {
 
 const char kUsage[] =
     "usage: sqlserver-emulator --sa-password PW [--listen ADDR:PORT] [--state DIR]\n"
     "                          [--drive LETTER=DIR]... [--fault RULE]... [--init-sql FILE]\n"
-    "  RULE: fail:TEXT:NUMBER | drop:TEXT | delay:TEXT:MS | hang-login\n";
+    "                          [--machine-name NAME]\n"
+    "  RULE: fail:TEXT:NUMBER | drop:TEXT | delay:TEXT:MS | hang-login\n"
+    "  --machine-name     the computer name the server reports (default: this host's, in capitals)\n";
 
 namespace {
 
@@ -35,6 +38,15 @@ std::optional<std::string> add_fault(Options& options, const std::string& value)
 }
 
 }  // namespace
+
+std::u16string default_machine_name() {
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) != 0) return u"LOCALHOST";
+    std::string name(host);
+    name = name.substr(0, name.find('.'));
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return from_utf8(name);
+}
 
 std::variant<Options, std::string> parse_command_line(const std::vector<std::string>& arguments) {
     Options options;
@@ -60,12 +72,16 @@ std::variant<Options, std::string> parse_command_line(const std::vector<std::str
             problem = add_fault(options, value);
         } else if (name == "--init-sql") {
             options.init_sql = value;
+        } else if (name == "--machine-name") {
+            if (value.empty()) return "--machine-name needs a name";
+            options.machine_name = from_utf8(value);
         } else {
             return "unknown option '" + name + "'";
         }
         if (problem) return *problem;
     }
     if (!have_password) return "--sa-password is required";
+    if (options.machine_name.empty()) options.machine_name = default_machine_name();
     return options;
 }
 

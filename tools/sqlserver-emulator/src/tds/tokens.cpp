@@ -3,6 +3,7 @@
 
 #include "byte_writer.h"
 #include "column_encoding.h"
+#include "engine/server_identity.h"
 
 #include <stdexcept>
 
@@ -40,9 +41,9 @@ std::vector<uint8_t> login_ack_token() {
     token.out.u8(1);              // interface: SQL
     token.out.u32be(0x74000004);  // TDS 7.4
     token.out.b_varchar(u"Microsoft SQL Server");
-    token.out.u8(15);  // version 15.0.2000
-    token.out.u8(0);
-    token.out.u16be(2000);
+    token.out.u8(static_cast<uint8_t>(kServerVersion.major));
+    token.out.u8(static_cast<uint8_t>(kServerVersion.minor));
+    token.out.u16be(static_cast<uint16_t>(kServerVersion.build));
     return token.finish();
 }
 
