@@ -57,5 +57,32 @@ TEST(PreflightOdbcTest, WhoAmIAndWhichServer) {
     EXPECT_NE(bare.all_text().find(u"does not support"), std::u16string::npos);
 }
 
+TEST(PreflightOdbcTest, TheDatabasesFilesFromSysaltfiles) {
+    TemporaryFolder drive_c;
+    std::filesystem::create_directories(drive_c.path() / "data");
+    EmulatorProcess emulator({"--drive", "C=" + drive_c.path().string()});
+    OdbcSession sa(emulator.port(), u"sa", kSaPassword);
+    ASSERT_TRUE(sa.connected());
+    EXPECT_OK(sa.execute(u"CREATE DATABASE mirvox ON PRIMARY (NAME = N'mirvox_Data', FILENAME = "
+                         u"N'C:\\data\\mirvox_Data.MDF', SIZE = 12, FILEGROWTH = 30%) LOG ON (NAME = N'mirvox_Log', "
+                         u"FILENAME = N'C:\\data\\mirvox_Log.LDF', SIZE = 12, FILEGROWTH = 30%)"));
+    const Outcome files = sa.execute(
+        u"select a.name, a.filename, a.size from master.dbo.sysaltfiles a , master.dbo.sysdatabases b where a.dbid "
+        u"=b.dbid and b.name =N'mirvox'");
+    EXPECT_OK(files);
+    ASSERT_EQ(files.result_sets.size(), 1u);
+    EXPECT_EQ(files.result_sets[0], (Rows{{u"mirvox_Data", u"C:\\data\\mirvox_Data.MDF", u"1536"},
+                                         {u"mirvox_Log", u"C:\\data\\mirvox_Log.LDF", u"1536"}}));
+
+    const Outcome numbers =
+        sa.execute(u"select fileid, groupid, maxsize, growth, status, dbid from master.dbo.sysaltfiles where name = "
+                   u"'mirvox_Log'");
+    EXPECT_OK(numbers);
+    ASSERT_EQ(numbers.result_sets.size(), 1u);
+    EXPECT_EQ(numbers.result_sets[0], (Rows{{u"2", u"0", u"268435456", u"30", u"1048642", u"5"}}));
+    EXPECT_EQ(numbers.columns[0][0].sql_type, SQL_SMALLINT);
+    EXPECT_EQ(numbers.columns[0][5].sql_type, SQL_SMALLINT);
+}
+
 }  // namespace
 }  // namespace emulator::testing

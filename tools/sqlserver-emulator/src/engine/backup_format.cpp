@@ -71,8 +71,10 @@ BackupDescription parse_description(const std::string& text) {
     while (const auto record = read_record(in)) {
         const auto& r = *record;
         if (r[0] == u"database" && r.size() == 2) description.database = r[1];
-        else if (r[0] == u"file" && r.size() == 4)
-            description.files.push_back({r[1], r[2], {}, r[3] == u"log" ? FileKind::log : FileKind::data});
+        else if (r[0] == u"file" && r.size() == 4) {
+            const FileKind kind = r[3] == u"log" ? FileKind::log : FileKind::data;
+            description.files.push_back({r[1], r[2], {}, kind, default_max_pages(kind)});
+        }
         else if (r[0] == u"data_bytes" && r.size() == 2) description.data_bytes = static_cast<uint64_t>(number_field(r[1]));
         else if (!read_table_record(r, description.tables)) throw MalformedBackup{};
     }

@@ -2,6 +2,7 @@
 #include "database_statements.h"
 
 #include "database_files.h"
+#include "datetime.h"
 #include "messages.h"
 #include "windows_paths.h"
 
@@ -18,6 +19,22 @@ struct PlannedFile {
     int64_t size_bytes;
 };
 
+int32_t pages_of_bytes(int64_t bytes) { return static_cast<int32_t>(std::min<int64_t>(bytes / 8192, INT32_MAX)); }
+
+// The file one parenthesised file clause of CREATE DATABASE names, with SQL
+// Server's defaults for what the clause leaves out.
+DatabaseFile described_file(const FileSpec& clause, std::filesystem::path host_path, FileKind kind) {
+    DatabaseFile file{clause.logical, clause.filename, std::move(host_path), kind};
+    file.max_pages = default_max_pages(kind);
+    if (clause.max_size_bytes && *clause.max_size_bytes >= 0) file.max_pages = pages_of_bytes(*clause.max_size_bytes);
+    else if (clause.max_size_bytes && kind == FileKind::data) file.max_pages = unlimited_pages;
+    if (clause.growth) {
+        file.growth_percent = clause.growth_percent;
+        file.growth = clause.growth_percent ? static_cast<int32_t>(*clause.growth) : pages_of_bytes(*clause.growth);
+    }
+    return file;
+}
+
 std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatabaseStatement& create) {
     std::vector<PlannedFile> planned;
     if (create.data_files.empty()) {
@@ -27,7 +44,7 @@ std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatab
         for (const auto& [suffix, kind] : {std::pair{u".mdf", FileKind::data}, std::pair{u"_log.ldf", FileKind::log}}) {
             const auto host = folder / to_utf8(create.name + suffix);
             const std::u16string logical = kind == FileKind::data ? create.name : create.name + u"_log";
-            planned.push_back({{logical, from_utf8(host.string()), host, kind}, default_file_size});
+            planned.push_back({described_file({.logical = logical, .filename = from_utf8(host.string())}, host, kind), default_file_size});
         }
         return planned;
     }
@@ -35,8 +52,7 @@ std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatab
         for (const auto& spec : specs) {
             const auto host = map_windows_path(spec.filename, context.options.drives);
             if (auto problem = new_file_problem(host, spec.filename)) fail({*problem, server_message(1802)});
-            planned.push_back({{spec.logical, spec.filename, *host, kind},
-                               spec.size_bytes > 0 ? spec.size_bytes : default_file_size});
+            planned.push_back({described_file(spec, *host, kind), spec.size_bytes > 0 ? spec.size_bytes : default_file_size});
         }
     };
     add(create.data_files, FileKind::data);
@@ -48,7 +64,7 @@ std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatab
         const auto slash = data.file.filename.find_last_of(u"\\/");
         const std::u16string filename = data.file.filename.substr(0, slash + 1) + create.name + u"_log.ldf";
         if (auto problem = new_file_problem(host, filename)) fail({*problem, server_message(1802)});
-        planned.push_back({{create.name + u"_log", filename, host, FileKind::log}, default_file_size});
+        planned.push_back({described_file({.logical = create.name + u"_log", .filename = filename}, host, FileKind::log), default_file_size});
     }
     return planned;
 }
@@ -77,6 +93,7 @@ Outcome run_create_database(StatementContext& context, const CreateDatabaseState
     Database database;
     database.name = create.name;
     database.dbid = context.catalog.free_dbid();
+    database.created = local_now();
     for (const auto& plan : planned) database.files.push_back(plan.file);
     context.catalog.databases.emplace(database.name, std::move(database));
     context.save();

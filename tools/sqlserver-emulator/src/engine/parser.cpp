@@ -317,12 +317,12 @@ private:
                 spec.filename = string_literal();
             } else if (option == u"SIZE") {
                 spec.size_bytes = file_size();
-            } else if (option == u"MAXSIZE" || option == u"FILEGROWTH") {
-                // Growth limits do not matter to files that never grow here.
-                if (!accept_word(u"UNLIMITED")) {
-                    integer();
-                    if (!accept_symbol(u"%")) unit_multiplier();
-                }
+            } else if (option == u"MAXSIZE") {
+                spec.max_size_bytes = accept_word(u"UNLIMITED") ? -1 : file_size();
+            } else if (option == u"FILEGROWTH") {
+                spec.growth = integer();
+                spec.growth_percent = accept_symbol(u"%");
+                if (!spec.growth_percent) *spec.growth *= unit_multiplier();
             } else {
                 throw Unsupported{};
             }

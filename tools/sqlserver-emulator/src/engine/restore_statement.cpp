@@ -4,6 +4,7 @@
 
 #include "backup_format.h"
 #include "database_files.h"
+#include "datetime.h"
 #include "long_operation.h"
 #include "messages.h"
 #include "windows_paths.h"
@@ -189,8 +190,13 @@ Outcome run_restore(StatementContext& context, const RestoreStatement& restore) 
     }
     for (const auto& target : targets) {
         std::filesystem::rename(target.temporary, target.host_path);
-        restored.files.push_back({target.source->logical, target.filename, target.host_path, target.source->kind});
+        DatabaseFile file = *target.source;
+        file.filename = target.filename;
+        file.host_path = target.host_path;
+        restored.files.push_back(std::move(file));
     }
+    // Like a database created now, as sys.databases shows a restored one.
+    restored.created = local_now();
     restored.tables = std::move(contents.description.tables);
     context.catalog.databases[restored.name] = restored;
     context.save();

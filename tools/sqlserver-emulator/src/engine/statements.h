@@ -85,7 +85,10 @@ struct CreateTableStatement {
 struct FileSpec {
     std::u16string logical;
     std::u16string filename;
-    int64_t size_bytes = 0;  // 0: the default size
+    int64_t size_bytes = 0;                 // 0: the default size
+    std::optional<int64_t> max_size_bytes{};  // nullopt: the default; -1: UNLIMITED
+    std::optional<int64_t> growth{};          // bytes, or percent when growth_percent
+    bool growth_percent = false;
 };
 
 struct CreateDatabaseStatement {
