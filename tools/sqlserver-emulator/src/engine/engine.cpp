@@ -63,7 +63,7 @@ struct Engine::Impl {
                 else if constexpr (std::is_same_v<T, UseStatement>) return run_use(context, body);
                 else if constexpr (std::is_same_v<T, SetStatement>) return run_set(context, body);
                 else if constexpr (std::is_same_v<T, ExecStatement>) return run_procedure(context, body, statement.text);
-                else if constexpr (std::is_same_v<T, BackupStatement>) return run_backup(context, body);
+                else if constexpr (std::is_same_v<T, BackupStatement>) return run_backup(context, body, statement.text);
                 else if constexpr (std::is_same_v<T, RestoreStatement>) return run_restore(context, body);
                 else if constexpr (std::is_same_v<T, MalformedBatch>) fail(server_message(102, {.name = body.near}));
                 else fail(not_supported(statement.text));
@@ -139,8 +139,10 @@ BatchEnd Engine::execute_batch(int spid, const std::u16string& sql, ResponseSink
     for (const auto& statement : statements) {
         const MatchedFaults faults = match_faults(impl_->options.faults, statement.text);
         if (faults.drop) return BatchEnd::drop_connection;
-        // A restore that runs spreads its delay over its progress; anything else waits first.
-        const bool spread_delay = std::holds_alternative<RestoreStatement>(statement.body) && !faults.fail_number;
+        // A backup or restore that runs spreads its delay over its progress; anything else waits first.
+        const bool copies_files = std::holds_alternative<RestoreStatement>(statement.body) ||
+                                  std::holds_alternative<BackupStatement>(statement.body);
+        const bool spread_delay = copies_files && !faults.fail_number;
         if (faults.delay.count() > 0 && !spread_delay && !wait_unless_attention(faults.delay, sink))
             return BatchEnd::completed;
         if (faults.fail_number) {

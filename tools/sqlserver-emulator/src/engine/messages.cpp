@@ -58,7 +58,7 @@ const std::map<int32_t, CatalogEntry>& catalog() {
         {3142, {16, 1, [](auto& a) { return u"File \"" + a.logical + u"\" cannot be restored over the existing \"" + a.path + u"\". Reissue the RESTORE statement using WITH REPLACE to overwrite pre-existing files, or WITH MOVE to identify an alternate file location."; }}},
         {3154, {16, 4, [](auto& a) { return u"The backup set holds a backup of a database other than the existing " + q(a.name) + u" database."; }}},
         {3201, {16, 2, [](auto& a) { return u"Cannot open backup device " + q(a.path) + u". Operating system error " + or_default(a.os_error, os_file_not_found) + u"."; }}},
-        {3202, {16, 2, [](auto& a) { return u"Write on \"" + a.path + u"\" failed: " + or_default(a.os_error, u"112(There is not enough space on the disk.)"); }}},
+        {3202, {16, 1, [](auto& a) { return u"Write on \"" + a.path + u"\" failed: " + or_default(a.os_error, os_disk_full); }}},
         {3211, {10, 1, [](auto& a) { return to_u16(a.count) + u" percent processed."; }}},
         {3234, {16, 2, [](auto& a) { return u"Logical file " + q(a.logical) + u" is not part of database " + q(a.name) + u". Use RESTORE FILELISTONLY to list the logical file names."; }}},
         {3241, {16, 0, [](auto& a) { return u"The media family on device " + q(a.path) + u" is incorrectly formed. SQL Server cannot process this media family."; }}},

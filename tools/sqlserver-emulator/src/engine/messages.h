@@ -32,5 +32,7 @@ ServerMessage not_supported(const std::u16string& statement_text);
 // Operating system error renderings, as SQL Server prints them.
 inline constexpr char16_t os_file_not_found[] = u"2(The system cannot find the file specified.)";
 inline constexpr char16_t os_path_not_found[] = u"3(The system cannot find the path specified.)";
+inline constexpr char16_t os_access_denied[] = u"5(Access is denied.)";
+inline constexpr char16_t os_disk_full[] = u"112(There is not enough space on the disk.)";
 
 }  // namespace emulator

@@ -421,17 +421,36 @@ private:
         backup.device = string_literal();
         if (accept_word(u"WITH")) {
             do {
-                if (current().kind != Kind::word) syntax_error();
-                const std::u16string option = to_upper(advance().text);
-                static constexpr std::array<std::u16string_view, 12> accepted = {
-                    u"INIT", u"NOINIT", u"FORMAT", u"NOFORMAT", u"SKIP", u"NOSKIP", u"NOUNLOAD",
-                    u"STATS", u"NAME", u"DESCRIPTION", u"CHECKSUM", u"NO_COMPRESSION"};
-                if (!equals_any_ci(accepted, option)) throw Unsupported{};
-                if (accept_symbol(u"=")) literal();
+                backup_option(backup);
             } while (accept_symbol(u","));
         }
         finish();
         return backup;
+    }
+
+    void backup_option(BackupStatement& backup) {
+        if (current().kind != Kind::word) syntax_error();
+        const std::u16string option = to_upper(advance().text);
+        if (option == u"INIT" || option == u"FORMAT") {
+            backup.init = true;
+        } else if (option == u"NOINIT") {
+            backup.init = false;
+        } else if (option == u"COPY_ONLY") {
+            backup.copy_only = true;
+        } else if (option == u"CHECKSUM") {
+            backup.checksum = true;
+        } else if (option == u"NO_CHECKSUM") {
+            backup.checksum = false;
+        } else if (option == u"STATS") {
+            backup.stats_percent = accept_symbol(u"=") ? integer() : 10;
+            if (backup.stats_percent < 1 || backup.stats_percent > 100) syntax_error();
+        } else if (option == u"NAME" || option == u"DESCRIPTION") {
+            expect_symbol(u"=");
+            (option == u"NAME" ? backup.name : backup.description) = string_literal();
+        } else if (option != u"NOFORMAT" && option != u"SKIP" && option != u"NOSKIP" && option != u"NOUNLOAD" &&
+                   option != u"NO_COMPRESSION") {
+            throw Unsupported{};
+        }
     }
 
     RestoreStatement restore() {

@@ -7,6 +7,7 @@
 #include "datetime.h"
 #include "long_operation.h"
 #include "messages.h"
+#include "progress_reporter.h"
 #include "windows_paths.h"
 
 #include <cerrno>
@@ -22,29 +23,6 @@ struct RestoreTarget {
     std::u16string filename;     // where it goes, as the statement names it
     std::filesystem::path host_path;
     std::filesystem::path temporary;
-};
-
-// The 3211 progress messages of a restore, each after its share of the delay.
-class ProgressReporter {
-public:
-    ProgressReporter(StatementContext& context, int stats_percent)
-        : context_(context), step_(stats_percent) {}
-
-    // False when the client asked for attention.
-    bool report_up_to(int percent) {
-        while (step_ > 0 && next_ + step_ <= percent) {
-            next_ += step_;
-            if (!wait_unless_attention(context_.delay * step_ / 100, context_.sink)) return false;
-            context_.sink.message(server_message(3211, {.count = next_}));
-        }
-        return !context_.sink.attention_requested();
-    }
-
-private:
-
-    StatementContext& context_;
-    int step_;
-    int next_ = 0;
 };
 
 int open_backup_device(const std::u16string& device, const DriveMap& drives, const MessageArgs& args) {

@@ -125,6 +125,12 @@ struct MoveOption {
 struct BackupStatement {
     std::u16string database;
     std::u16string device;
+    bool init = false;       // INIT or FORMAT: overwrite the file's backup sets
+    bool copy_only = false;
+    bool checksum = false;
+    int stats_percent = 0;   // 0: no progress messages
+    std::optional<std::u16string> name{};
+    std::optional<std::u16string> description{};
 };
 
 struct RestoreStatement {
