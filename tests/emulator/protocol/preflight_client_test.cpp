@@ -1,15 +1,21 @@
 // The installer's pre-flight questions through unixODBC and the FreeTDS
 // driver, and through tsql: every column type the answers use must decode.
 #include "child_process.h"
-#include "odbc_session.h"
+#include "engine/backup_format.h"
+#include "engine/datetime.h"
 #include "engine/text.h"
+#include "odbc_session.h"
 #include "temporary_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <fstream>
+#include <map>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
+#include <unistd.h>
 
 namespace emulator::testing {
 namespace {
@@ -82,6 +88,166 @@ TEST(PreflightOdbcTest, TheDatabasesFilesFromSysaltfiles) {
     EXPECT_EQ(numbers.result_sets[0], (Rows{{u"2", u"0", u"268435456", u"30", u"1048642", u"5"}}));
     EXPECT_EQ(numbers.columns[0][0].sql_type, SQL_SMALLINT);
     EXPECT_EQ(numbers.columns[0][5].sql_type, SQL_SMALLINT);
+}
+
+// A backup whose every recorded value is known, written as the stand-in writes them.
+void write_known_backup(const std::filesystem::path& folder) {
+    const std::filesystem::path data_file = folder / "known.mdf";
+    std::ofstream(data_file, std::ios::binary) << std::string(40960, 'k');
+    BackupDescription description;
+    description.database = u"mirvox";
+    description.files = {{u"mirvox_Data", u"C:\\data\\mirvox_Data.MDF", {}, FileKind::data, unlimited_pages},
+                         {u"mirvox_Log", u"C:\\data\\mirvox_Log.LDF", {}, FileKind::log, log_limit_pages}};
+    description.name = u"known";
+    description.user_name = u"sa";
+    description.server_name = u"SHOP-01";
+    description.machine_name = u"SHOP-01";
+    description.database_created = make_datetime(2026, 12, 1, 8, 30, 0);
+    description.started = make_datetime(2026, 12, 7, 12, 0, 0);
+    description.finished = make_datetime(2026, 12, 7, 12, 0, 3, 500);
+    description.copy_only = true;
+    description.backup_set = Guid{{0x6F, 0x96, 0x19, 0xFF, 0x8B, 0x86, 0xD0, 0x11, 0xB4, 0x2D, 0x00, 0xC0, 0x4F, 0xC9,
+                                   0x64, 0xFF}};
+    const int fd = ::open((folder / "known.bak").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(write_backup(fd, description, data_file, 1 << 20, [](uint64_t) { return true; }));
+    ::close(fd);
+}
+
+// Column name -> value text and column name -> ODBC type of a one-row result.
+struct NamedRow {
+    std::map<std::u16string, std::u16string> values;
+    std::map<std::u16string, short> types;
+};
+
+NamedRow named_row(const Outcome& outcome, size_t row = 0) {
+    NamedRow named;
+    if (outcome.result_sets.size() != 1 || outcome.result_sets[0].size() <= row) return named;
+    for (size_t i = 0; i < outcome.columns[0].size(); ++i) {
+        named.values[outcome.columns[0][i].name] = outcome.result_sets[0][row].at(i);
+        named.types[outcome.columns[0][i].name] = outcome.columns[0][i].sql_type;
+    }
+    return named;
+}
+
+class BackupThroughClientsTest : public ::testing::Test {
+protected:
+    BackupThroughClientsTest() { write_known_backup(drive_c.path()); }
+    TemporaryFolder drive_c;
+    EmulatorProcess emulator{{"--drive", "C=" + drive_c.path().string(), "--machine-name", "SHOP-01"}};
+};
+
+TEST_F(BackupThroughClientsTest, HeaderOnlyDecodesEveryColumnType) {
+    OdbcSession sa(emulator.port(), u"sa", kSaPassword);
+    ASSERT_TRUE(sa.connected());
+    const Outcome header = sa.execute(u"RESTORE HEADERONLY FROM DISK = N'C:\\known.bak'");
+    EXPECT_OK(header);
+    ASSERT_EQ(header.columns.size(), 1u);
+    EXPECT_EQ(header.columns[0].size(), 56u);
+    ASSERT_EQ(header.result_sets[0].size(), 1u);
+    const NamedRow row = named_row(header);
+    const std::u16string size = to_u16(static_cast<int64_t>(std::filesystem::file_size(drive_c.path() / "known.bak")));
+    const struct {
+        const char16_t* column;
+        std::u16string text;
+        short type;
+    } expected[] = {
+        {u"BackupName", u"known", SQL_WVARCHAR},
+        {u"BackupType", u"1", SQL_SMALLINT},
+        {u"ExpirationDate", u"NULL", SQL_TYPE_TIMESTAMP},
+        {u"Compressed", u"0", SQL_TINYINT},
+        {u"DeviceType", u"2", SQL_TINYINT},
+        {u"DatabaseName", u"mirvox", SQL_WVARCHAR},
+        {u"DatabaseVersion", u"904", SQL_INTEGER},
+        {u"DatabaseCreationDate", u"2026-12-01 08:30:00.000", SQL_TYPE_TIMESTAMP},
+        {u"BackupSize", size, SQL_NUMERIC},
+        {u"FirstLSN", u"NULL", SQL_NUMERIC},
+        {u"BackupStartDate", u"2026-12-07 12:00:00.000", SQL_TYPE_TIMESTAMP},
+        {u"BackupFinishDate", u"2026-12-07 12:00:03.500", SQL_TYPE_TIMESTAMP},
+        {u"SoftwareVersionMajor", u"15", SQL_INTEGER},
+        {u"SoftwareVersionBuild", u"2000", SQL_INTEGER},
+        {u"MachineName", u"SHOP-01", SQL_WVARCHAR},
+        {u"BindingID", u"NULL", SQL_GUID},
+        {u"Collation", u"Chinese_PRC_CI_AS", SQL_WVARCHAR},
+        {u"IsCopyOnly", u"1", SQL_BIT},
+        {u"IsDamaged", u"0", SQL_BIT},
+        {u"BackupTypeDescription", u"Database", SQL_WVARCHAR},
+        {u"BackupSetGUID", u"6F9619FF-8B86-D011-B42D-00C04FC964FF", SQL_GUID},
+        {u"CompressedBackupSize", size, SQL_BIGINT},
+        {u"containment", u"0", SQL_TINYINT},
+        {u"EncryptorThumbprint", u"NULL", SQL_VARBINARY},
+        {u"EncryptorType", u"NULL", SQL_WVARCHAR},
+    };
+    for (const auto& e : expected) {
+        SCOPED_TRACE(utf8(e.column));
+        EXPECT_EQ(row.values.at(e.column), e.text);
+        EXPECT_EQ(row.types.at(e.column), e.type);
+    }
+}
+
+TEST_F(BackupThroughClientsTest, FileListOnlyDecodesEveryColumnType) {
+    OdbcSession sa(emulator.port(), u"sa", kSaPassword);
+    ASSERT_TRUE(sa.connected());
+    const Outcome files = sa.execute(u"RESTORE FILELISTONLY FROM DISK = N'C:\\known.bak' WITH FILE = 1, NOUNLOAD");
+    EXPECT_OK(files);
+    ASSERT_EQ(files.columns.size(), 1u);
+    EXPECT_EQ(files.columns[0].size(), 22u);
+    ASSERT_EQ(files.result_sets[0].size(), 2u);
+    // The columns whose types the header does not have, and a value of each other kind.
+    const NamedRow data = named_row(files, 0);
+    EXPECT_EQ(data.values.at(u"Type"), u"D");
+    EXPECT_EQ(data.types.at(u"Type"), SQL_CHAR);
+    EXPECT_EQ(data.values.at(u"FileID"), u"1");
+    EXPECT_EQ(data.types.at(u"FileID"), SQL_BIGINT);
+    EXPECT_EQ(data.values.at(u"MaxSize"), u"35184372080640");
+    EXPECT_EQ(data.types.at(u"MaxSize"), SQL_NUMERIC);
+    EXPECT_EQ(data.values.at(u"IsPresent"), u"1");
+    EXPECT_EQ(data.types.at(u"TDEThumbprint"), SQL_VARBINARY);
+    EXPECT_EQ(named_row(files, 1).values.at(u"FileGroupName"), u"NULL");
+}
+
+TEST_F(BackupThroughClientsTest, TheInstallersBackupAndItsFailuresReachTheClient) {
+    std::filesystem::create_directories(drive_c.path() / "data");
+    OdbcSession sa(emulator.port(), u"sa", kSaPassword);
+    ASSERT_TRUE(sa.connected());
+    EXPECT_OK(sa.execute(u"RESTORE DATABASE mirvox FROM DISK = N'C:\\known.bak' WITH FILE = 1, STATS = 10, RECOVERY, "
+                         u"REPLACE, MOVE N'mirvox_Data' TO N'C:\\data\\mirvox_Data.MDF', MOVE N'mirvox_Log' TO "
+                         u"N'C:\\data\\mirvox_Log.LDF'"));
+    const Outcome backup = sa.execute(u"BACKUP DATABASE mirvox TO DISK = N'C:\\data\\mirvox_20261207120000.bak' WITH "
+                                      u"COPY_ONLY, INIT, STATS = 10");
+    EXPECT_OK(backup);
+    const std::u16string progress = backup.all_text();
+    for (const char16_t* line : {u"10 percent processed.", u"100 percent processed.",
+                                 u"Processed 5 pages for database 'mirvox', file 'mirvox_Data' on file 1.",
+                                 u"BACKUP DATABASE successfully processed"})
+        EXPECT_NE(progress.find(line), std::u16string::npos) << utf8(line) << "\n" << utf8(progress);
+    const NamedRow header =
+        named_row(sa.execute(u"RESTORE HEADERONLY FROM DISK = N'C:\\data\\mirvox_20261207120000.bak'"));
+    EXPECT_EQ(header.values.at(u"IsCopyOnly"), u"1");
+    EXPECT_EQ(header.values.at(u"DatabaseName"), u"mirvox");
+    EXPECT_EQ(header.values.at(u"ServerName"), u"SHOP-01");
+
+    const Outcome missing = sa.execute(u"RESTORE FILELISTONLY FROM DISK = N'c:\\zq.tmp'");
+    EXPECT_TRUE(missing.failed);
+    EXPECT_TRUE(missing.has_native(3201));
+    EXPECT_NE(missing.all_text().find(u"RESTORE FILELIST is terminating abnormally."), std::u16string::npos);
+}
+
+TEST_F(BackupThroughClientsTest, TsqlShowsTheHeaderAndTheFileList) {
+    const ProgramResult result =
+        run_program({"tsql", "-H", "127.0.0.1", "-p", std::to_string(emulator.port()), "-U", "sa", "-P",
+                     EmulatorProcess::kSaPassword},
+                    "RESTORE HEADERONLY FROM DISK = N'C:\\known.bak'\ngo\nRESTORE FILELISTONLY FROM DISK = "
+                    "N'C:\\known.bak'\ngo\nquit\n",
+                    {"TDSVER=7.4", "LANG=C.UTF-8", "LC_ALL=C.UTF-8"});
+    const std::string all = result.out + result.err;
+    for (const char* part : {"\nknown\tNULL\t1\tNULL\t0\t1\t2\tsa\tSHOP-01\tmirvox\t904\tDec  1 2026 08:30AM\t",
+                             "\tDec  7 2026 12:00PM\t", "\tDatabase\t6F9619FF-8B86-D011-B42D-00C04FC964FF\t",
+                             "\tChinese_PRC_CI_AS\t",
+                             "mirvox_Data\tC:\\data\\mirvox_Data.MDF\tD\tPRIMARY\t40960\t35184372080640\t1\t",
+                             "mirvox_Log\tC:\\data\\mirvox_Log.LDF\tL\tNULL\t1048576\t2199023255552\t2\t"})
+        EXPECT_NE(all.find(part), std::string::npos) << part << "\n" << all;
+    EXPECT_EQ(all.find("Msg "), std::string::npos) << all;
 }
 
 }  // namespace

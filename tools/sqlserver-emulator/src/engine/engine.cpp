@@ -65,6 +65,7 @@ struct Engine::Impl {
                 else if constexpr (std::is_same_v<T, ExecStatement>) return run_procedure(context, body, statement.text);
                 else if constexpr (std::is_same_v<T, BackupStatement>) return run_backup(context, body, statement.text);
                 else if constexpr (std::is_same_v<T, RestoreStatement>) return run_restore(context, body);
+                else if constexpr (std::is_same_v<T, BackupInformationStatement>) return run_backup_information(context, body);
                 else if constexpr (std::is_same_v<T, MalformedBatch>) fail(server_message(102, {.name = body.near}));
                 else fail(not_supported(statement.text));
             },

@@ -57,6 +57,7 @@ const std::map<int32_t, CatalogEntry>& catalog() {
         {3101, {16, 1, [](auto&) { return std::u16string(u"Exclusive access could not be obtained because the database is in use."); }}},
         {3142, {16, 1, [](auto& a) { return u"File \"" + a.logical + u"\" cannot be restored over the existing \"" + a.path + u"\". Reissue the RESTORE statement using WITH REPLACE to overwrite pre-existing files, or WITH MOVE to identify an alternate file location."; }}},
         {3154, {16, 4, [](auto& a) { return u"The backup set holds a backup of a database other than the existing " + q(a.name) + u" database."; }}},
+        {3169, {16, 1, [](auto& a) { return u"The database was backed up on a server running version " + a.other + u". That version is incompatible with this server, which is running version " + a.name + u". Either restore the database on a server that supports the backup, or use a backup that is compatible with this server."; }}},
         {3201, {16, 2, [](auto& a) { return u"Cannot open backup device " + q(a.path) + u". Operating system error " + or_default(a.os_error, os_file_not_found) + u"."; }}},
         {3202, {16, 1, [](auto& a) { return u"Write on \"" + a.path + u"\" failed: " + or_default(a.os_error, os_disk_full); }}},
         {3211, {10, 1, [](auto& a) { return to_u16(a.count) + u" percent processed."; }}},

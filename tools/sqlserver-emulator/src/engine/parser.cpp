@@ -453,7 +453,9 @@ private:
         }
     }
 
-    RestoreStatement restore() {
+    StatementBody restore() {
+        if (accept_word(u"HEADERONLY")) return backup_information(BackupInformationStatement::Kind::header);
+        if (accept_word(u"FILELISTONLY")) return backup_information(BackupInformationStatement::Kind::file_list);
         RestoreStatement restore;
         if (!accept_word(u"DATABASE")) throw Unsupported{};
         restore.database = name();
@@ -468,6 +470,28 @@ private:
         }
         finish();
         return restore;
+    }
+
+    BackupInformationStatement backup_information(BackupInformationStatement::Kind kind) {
+        BackupInformationStatement information{kind, {}};
+        expect_word(u"FROM");
+        if (!accept_word(u"DISK")) throw Unsupported{};
+        expect_symbol(u"=");
+        information.device = string_literal();
+        if (accept_word(u"WITH")) {
+            do {
+                if (current().kind != Kind::word) syntax_error();
+                const std::u16string option = to_upper(advance().text);
+                if (option == u"FILE") {
+                    expect_symbol(u"=");
+                    if (integer() != 1) throw Unsupported{};  // backups here hold one set
+                } else if (option != u"NOUNLOAD") {
+                    throw Unsupported{};
+                }
+            } while (accept_symbol(u","));
+        }
+        finish();
+        return information;
     }
 
     void restore_option(RestoreStatement& restore) {

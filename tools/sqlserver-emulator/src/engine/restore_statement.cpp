@@ -2,6 +2,7 @@
 // then the catalog change under it again.
 #include "backup_restore.h"
 
+#include "backup_device.h"
 #include "backup_format.h"
 #include "database_files.h"
 #include "datetime.h"
@@ -24,14 +25,6 @@ struct RestoreTarget {
     std::filesystem::path host_path;
     std::filesystem::path temporary;
 };
-
-int open_backup_device(const std::u16string& device, const DriveMap& drives, const MessageArgs& args) {
-    const auto host = map_windows_path(device, drives);
-    if (!host) terminate_with(server_message(3201, {.path = device, .os_error = os_path_not_found}), args);
-    const int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) terminate_with(server_message(3201, {.path = device, .os_error = os_error_text(errno)}), args);
-    return fd;
-}
 
 std::vector<RestoreTarget> plan_targets(StatementContext& context, const RestoreStatement& restore,
                                         const BackupDescription& backup, const MessageArgs& args) {
@@ -117,12 +110,8 @@ Outcome run_restore(StatementContext& context, const RestoreStatement& restore) 
         terminate_with(server_message(3101), args);
 
     FileHandle backup(open_backup_device(restore.device, context.options.drives, args));
-    BackupContents contents;
-    try {
-        contents = read_backup(backup.get());
-    } catch (const MalformedBackup&) {
-        terminate_with(server_message(3241, {.path = restore.device}), args);
-    }
+    BackupContents contents = read_backup_device(backup.get(), restore.device, args);
+    check_backup_version(contents.description, args);
     const auto targets = plan_targets(context, restore, contents.description, args);
 
     const Stopwatch stopwatch;

@@ -141,6 +141,14 @@ struct RestoreStatement {
     std::vector<MoveOption> moves;
 };
 
+// RESTORE HEADERONLY and RESTORE FILELISTONLY: what a backup holds, read
+// without restoring it.
+struct BackupInformationStatement {
+    enum class Kind { header, file_list };
+    Kind kind = Kind::header;
+    std::u16string device;
+};
+
 struct UnsupportedStatement {};
 
 // A batch that does not parse stands as one statement that answers message
@@ -152,7 +160,7 @@ struct MalformedBatch {
 using StatementBody =
     std::variant<SelectStatement, InsertStatement, DeleteStatement, CreateTableStatement, CreateDatabaseStatement,
                  DropDatabaseStatement, UseStatement, SetStatement, ExecStatement, BackupStatement, RestoreStatement,
-                 UnsupportedStatement, MalformedBatch>;
+                 BackupInformationStatement, UnsupportedStatement, MalformedBatch>;
 
 struct Statement {
     StatementBody body;
