@@ -63,6 +63,22 @@ TEST(PreflightOdbcTest, WhoAmIAndWhichServer) {
     EXPECT_NE(bare.all_text().find(u"does not support"), std::u16string::npos);
 }
 
+TEST(PreflightOdbcTest, FileExistSeesTheServersDrives) {
+    TemporaryFolder drive_c;
+    std::filesystem::create_directories(drive_c.path() / "data");
+    std::ofstream(drive_c.path() / "zq.tmp") << "staged";
+    EmulatorProcess emulator({"--drive", "C=" + drive_c.path().string()});
+    OdbcSession sa(emulator.port(), u"sa", kSaPassword);
+    ASSERT_TRUE(sa.connected());
+    const Outcome folder = sa.execute(u"EXEC master.dbo.xp_fileexist N'C:\\data'");
+    EXPECT_OK(folder);
+    ASSERT_EQ(folder.result_sets.size(), 1u);
+    EXPECT_EQ(folder.result_sets[0], (Rows{{u"0", u"1", u"1"}}));
+    EXPECT_EQ(folder.columns[0][1].name, u"File is a Directory");
+    EXPECT_EQ(sa.first_value(u"EXEC master.dbo.xp_fileexist N'c:\\zq.tmp'"), u"1");
+    EXPECT_EQ(sa.execute(u"EXEC xp_fileexist N'D:\\data'").result_sets.at(0), (Rows{{u"0", u"0", u"0"}}));
+}
+
 TEST(PreflightOdbcTest, TheDatabasesFilesFromSysaltfiles) {
     TemporaryFolder drive_c;
     std::filesystem::create_directories(drive_c.path() / "data");

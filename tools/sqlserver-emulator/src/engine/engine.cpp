@@ -7,10 +7,10 @@
 #include "data_statements.h"
 #include "database_statements.h"
 #include "fault_rules.h"
-#include "login_procedures.h"
 #include "long_operation.h"
 #include "messages.h"
 #include "parser.h"
+#include "procedures.h"
 #include "session_statements.h"
 
 #include <mutex>

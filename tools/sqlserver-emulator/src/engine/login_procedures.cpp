@@ -97,13 +97,14 @@ void set_default_database(StatementContext& context, const ExecStatement& exec) 
 
 }  // namespace
 
-Outcome run_procedure(StatementContext& context, const ExecStatement& exec, const std::u16string& statement_text) {
+std::optional<Outcome> run_login_procedure(StatementContext& context, const ExecStatement& exec,
+                                           const std::u16string& statement_text) {
     if (equals_ci(exec.procedure, u"sp_addlogin")) add_login(context, exec);
     else if (equals_ci(exec.procedure, u"sp_droplogin")) drop_login(context, exec);
     else if (equals_ci(exec.procedure, u"sp_addsrvrolemember")) add_server_role_member(context, exec, statement_text);
     else if (equals_ci(exec.procedure, u"sp_defaultdb")) set_default_database(context, exec);
-    else fail(not_supported(statement_text));
-    return {};
+    else return std::nullopt;
+    return Outcome{};
 }
 
 }  // namespace emulator
