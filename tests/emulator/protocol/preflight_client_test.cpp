@@ -249,6 +249,37 @@ TEST_F(BackupThroughClientsTest, TheInstallersBackupAndItsFailuresReachTheClient
     EXPECT_NE(missing.all_text().find(u"RESTORE FILELIST is terminating abnormally."), std::u16string::npos);
 }
 
+TEST(PreflightOdbcTest, FixedDrivesAndAFullDriveThroughTheClient) {
+    TemporaryFolder drive_c;
+    TemporaryFolder drive_d;
+    write_known_backup(drive_c.path());  // 40 KiB of data and a 1 MiB log
+    EmulatorProcess emulator({"--drive", "C=" + drive_c.path().string(), "--drive", "D=" + drive_d.path().string(),
+                              "--free-mb", "d=1"});
+    OdbcSession sa(emulator.port(), u"sa", kSaPassword);
+    ASSERT_TRUE(sa.connected());
+    const Outcome drives = sa.execute(u"EXEC master.dbo.xp_fixeddrives");
+    EXPECT_OK(drives);
+    ASSERT_EQ(drives.result_sets.size(), 1u);
+    ASSERT_EQ(drives.result_sets[0].size(), 2u);
+    EXPECT_EQ(drives.result_sets[0][0][0], u"C");
+    EXPECT_EQ(drives.result_sets[0][1], (std::vector<std::u16string>{u"D", u"1"}));
+    EXPECT_EQ(drives.columns[0][0].name, u"drive");
+    EXPECT_EQ(drives.columns[0][0].sql_type, SQL_CHAR);
+    EXPECT_EQ(drives.columns[0][1].name, u"MB free");
+    EXPECT_EQ(drives.columns[0][1].sql_type, SQL_INTEGER);
+
+    const Outcome full = sa.execute(u"RESTORE DATABASE mirvox FROM DISK = N'C:\\known.bak' WITH MOVE N'mirvox_Data' TO "
+                                    u"N'D:\\mirvox_Data.MDF', MOVE N'mirvox_Log' TO N'D:\\mirvox_Log.LDF'");
+    EXPECT_TRUE(full.failed);
+    EXPECT_TRUE(full.has_native(3257));
+    EXPECT_NE(full.all_text().find(u"There is insufficient free space on disk volume 'D:\\' to create the database. "
+                                   u"The database requires 1089536 additional free bytes, while only 1048576 bytes are "
+                                   u"available."),
+              std::u16string::npos)
+        << utf8(full.all_text());
+    EXPECT_TRUE(std::filesystem::is_empty(drive_d.path()));
+}
+
 TEST_F(BackupThroughClientsTest, TsqlShowsTheHeaderAndTheFileList) {
     const ProgramResult result =
         run_program({"tsql", "-H", "127.0.0.1", "-p", std::to_string(emulator.port()), "-U", "sa", "-P",

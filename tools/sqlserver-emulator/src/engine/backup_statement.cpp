@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <map>
 #include <system_error>
 #include <unistd.h>
 
@@ -76,12 +77,36 @@ Outcome run_backup(StatementContext& context, const BackupStatement& backup, con
     const uint64_t data_bytes = source.description.data_bytes;
     const std::u16string name = database->name;
     const std::vector<DatabaseFile> files = database->files;
+    const Stopwatch stopwatch;
+    ProgressReporter progress(context, backup.stats_percent);
+
+    // The file takes its size, less the backup INIT overwrites.
+    const uint64_t size = backup_file_size(source.description);
+    const uint64_t replaced = std::filesystem::exists(*host, error) ? std::filesystem::file_size(*host, error) : 0;
+    const auto letter = drive_letter(backup.device);
+    const auto free = letter ? context.drive_space.free_bytes(*letter) : std::nullopt;
+    if (free && size > *free + replaced) {
+        // SQL Server finds the disk full while it writes: the progress that
+        // fitted, then 3202. Nothing of this backup is kept.
+        const uint64_t room = *free + replaced;
+        const uint64_t header = size - data_bytes;
+        const uint64_t fitting = room > header ? room - header : 0;
+        const int percent = data_bytes > 0 ? static_cast<int>(std::min<uint64_t>(99, fitting * 100 / data_bytes)) : 0;
+        bool going_on = false;
+        {
+            const Unlocked unlocked(context.lock);
+            going_on = progress.report_up_to(percent);
+        }
+        if (!going_on) return {std::nullopt, true};
+        terminate_with(server_message(3202, {.path = backup.device, .os_error = os_disk_full}), args);
+    }
+    std::map<char, int64_t> taken;
+    if (letter) taken[*letter] = static_cast<int64_t>(size) - static_cast<int64_t>(replaced);
+    SpaceReservation space(context.drive_space, taken);
+
     const auto temporary = std::filesystem::path(*host).concat(".writing-" + std::to_string(context.spid));
     FileHandle out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (out.get() < 0) terminate_with(server_message(3201, {.path = backup.device, .os_error = os_error_text(errno)}), args);
-
-    const Stopwatch stopwatch;
-    ProgressReporter progress(context, backup.stats_percent);
     bool finished = false;
     try {
         const Unlocked unlocked(context.lock);
@@ -113,6 +138,7 @@ Outcome run_backup(StatementContext& context, const BackupStatement& backup, con
         remove_file_quietly(temporary);
         terminate_with(server_message(3202, {.path = backup.device, .os_error = os_error_text(error.value())}), args);
     }
+    space.keep();
     report_files(FileKind::log);
     context.sink.message(server_message(
         3014, {.operation = u"BACKUP DATABASE", .count = total_pages, .milliseconds = stopwatch.milliseconds()}));

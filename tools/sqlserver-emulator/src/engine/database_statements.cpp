@@ -7,6 +7,7 @@
 #include "windows_paths.h"
 
 #include <cerrno>
+#include <map>
 #include <system_error>
 
 namespace emulator {
@@ -69,12 +70,29 @@ std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatab
     return planned;
 }
 
+// A drive without room for its files fails the creation as SQL Server does
+// when it cannot extend a file to its size: 5149 for the file that does not
+// fit, then 1802.
+std::map<char, int64_t> space_needed(StatementContext& context, const std::vector<PlannedFile>& planned) {
+    std::map<char, int64_t> needed;
+    for (const auto& plan : planned) {
+        const auto letter = drive_letter(plan.file.filename);
+        if (!letter) continue;  // the server's own data folder
+        needed[*letter] += plan.size_bytes;
+        const auto free = context.drive_space.free_bytes(*letter);
+        if (free && needed[*letter] > static_cast<int64_t>(*free))
+            fail({server_message(5149, {.path = plan.file.filename, .os_error = os_disk_full}), server_message(1802)});
+    }
+    return needed;
+}
+
 }  // namespace
 
 Outcome run_create_database(StatementContext& context, const CreateDatabaseStatement& create) {
     if (context.catalog.find_database(create.name) || context.catalog.is_restoring(create.name))
         fail(server_message(1801, {.name = create.name}));
     const auto planned = plan_files(context, create);
+    SpaceReservation space(context.drive_space, space_needed(context, planned));
 
     std::vector<std::filesystem::path> created;
     try {
@@ -97,6 +115,7 @@ Outcome run_create_database(StatementContext& context, const CreateDatabaseState
     for (const auto& plan : planned) database.files.push_back(plan.file);
     context.catalog.databases.emplace(database.name, std::move(database));
     context.save();
+    space.keep();
     return {};
 }
 
@@ -105,8 +124,11 @@ Outcome run_drop_database(StatementContext& context, const DropDatabaseStatement
     if (!database) fail(server_message(3701, {.name = drop.name}));
     if (is_system_database(database->name)) fail(server_message(3708, {.name = database->name}));
     if (context.catalog.database_in_use(database->name) || context.catalog.is_restoring(database->name)) fail(server_message(3702, {.name = database->name}));
-    for (const auto& file : database->files)
-        if (!file.host_path.empty()) remove_file_quietly(file.host_path);
+    for (const auto& file : database->files) {
+        if (file.host_path.empty()) continue;
+        give_back(context.drive_space, file.filename, file.host_path);
+        remove_file_quietly(file.host_path);
+    }
     const std::u16string name = database->name;
     context.catalog.databases.erase(name);
     context.save();

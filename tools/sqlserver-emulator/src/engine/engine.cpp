@@ -36,8 +36,10 @@ struct Engine::Impl {
     std::mutex mutex;
     Catalog catalog;
     int next_spid = 51;  // spids below 51 belong to the server's own processes
+    DriveSpace drive_space;
 
-    explicit Impl(EngineOptions engine_options) : options(std::move(engine_options)) {
+    explicit Impl(EngineOptions engine_options)
+        : options(std::move(engine_options)), drive_space(options.drives, options.free_mb) {
         std::filesystem::create_directories(options.state_dir);
         catalog_file = options.state_dir / "catalog.txt";
         catalog = load_catalog(catalog_file);
@@ -76,7 +78,13 @@ struct Engine::Impl {
     bool execute(int spid, const Statement& statement, std::chrono::milliseconds delay, ResponseSink& sink) {
         const Command command = command_of(statement.body);
         std::unique_lock lock(mutex);
-        StatementContext context{catalog, lock, options, spid, sink, [this] { save_catalog(catalog, catalog_file); },
+        StatementContext context{catalog,
+                                 lock,
+                                 options,
+                                 drive_space,
+                                 spid,
+                                 sink,
+                                 [this] { save_catalog(catalog, catalog_file); },
                                  delay};
         try {
             const Outcome outcome = run(context, statement);

@@ -1,5 +1,5 @@
-// xp_fileexist: the three flags SQL Server's undocumented procedure answers,
-// for a Windows path on a mapped drive.
+// xp_fileexist and xp_fixeddrives as SQL Server's undocumented procedures
+// answer: for a Windows path on a mapped drive, and for each mapped drive.
 #include "extended_procedures.h"
 
 #include "messages.h"
@@ -43,11 +43,27 @@ Outcome file_exists(StatementContext& context, const ExecStatement& exec, const 
     return {1, false};
 }
 
+// One row per mapped drive in letter order: its letter and whole megabytes
+// free. The column types are not documented; scripts that keep the rows
+// declare char(1) and int.
+Outcome fixed_drives(StatementContext& context, const ExecStatement& exec, const std::u16string& statement_text) {
+    if (!exec.arguments.empty()) fail(not_supported(statement_text));
+    ResultSet result{{{u"drive", ColumnType::character, 1}, {u"MB free", ColumnType::int32}}, {}};
+    for (const auto& [letter, folder] : context.options.drives) {
+        const uint64_t megabytes = context.drive_space.free_bytes(letter).value_or(0) >> 20;
+        result.rows.push_back({std::u16string(1, static_cast<char16_t>(letter)),
+                               static_cast<int32_t>(std::min<uint64_t>(megabytes, INT32_MAX))});
+    }
+    context.sink.rows(result);
+    return {result.rows.size(), false};
+}
+
 }  // namespace
 
 std::optional<Outcome> run_extended_procedure(StatementContext& context, const ExecStatement& exec,
                                               const std::u16string& statement_text) {
     if (equals_ci(exec.procedure, u"xp_fileexist")) return file_exists(context, exec, statement_text);
+    if (equals_ci(exec.procedure, u"xp_fixeddrives")) return fixed_drives(context, exec, statement_text);
     return std::nullopt;
 }
 

@@ -18,7 +18,8 @@ struct MessageArgs {
     std::u16string operation{};  // "RESTORE DATABASE" or "BACKUP DATABASE"
     std::u16string os_error{};   // operating system error rendering; empty: the number's usual one
     std::u16string procedure{};  // system procedure raising the message
-    int64_t count = 0;         // percent or pages
+    int64_t count = 0;         // percent, pages, or bytes needed
+    int64_t available = 0;     // bytes free
     int64_t milliseconds = 0;  // elapsed time of a backup or restore
 };
 

@@ -5,6 +5,7 @@
 #include "engine/text.h"
 
 #include <cctype>
+#include <charconv>
 #include <unistd.h>
 
 namespace emulator::tds {
@@ -12,9 +13,11 @@ namespace emulator::tds {
 const char kUsage[] =
     "usage: sqlserver-emulator --sa-password PW [--listen ADDR:PORT] [--state DIR]\n"
     "                          [--drive LETTER=DIR]... [--fault RULE]... [--init-sql FILE]\n"
-    "                          [--machine-name NAME]\n"
+    "                          [--machine-name NAME] [--free-mb LETTER=MB]...\n"
     "  RULE: fail:TEXT:NUMBER | drop:TEXT | delay:TEXT:MS | hang-login\n"
-    "  --machine-name     the computer name the server reports (default: this host's, in capitals)\n";
+    "  --machine-name     the computer name the server reports (default: this host's, in capitals)\n"
+    "  --free-mb          the free space xp_fixeddrives reports for a mapped drive, which the\n"
+    "                     server's own files then take from; other drives report their real space\n";
 
 namespace {
 
@@ -34,6 +37,20 @@ std::optional<std::string> add_fault(Options& options, const std::string& value)
         options.login_mode = LoginMode::hang;
     else
         options.faults.push_back(std::get<FaultRule>(std::move(parsed)));
+    return std::nullopt;
+}
+
+std::optional<std::string> add_free_space(Options& options, const std::string& value) {
+    const std::string reason = "--free-mb expects LETTER=MB, got '" + value + "'";
+    if (value.size() < 3 || value[1] != '=' || !std::isalpha(static_cast<unsigned char>(value[0]))) return reason;
+    int64_t megabytes = 0;
+    const char* digits = value.data() + 2;
+    const auto [end, error] = std::from_chars(digits, value.data() + value.size(), megabytes);
+    if (error != std::errc() || end != value.data() + value.size() || megabytes < 0 || megabytes > (INT64_MAX >> 20))
+        return reason;
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(value[0])));
+    if (!options.free_mb.emplace(letter, megabytes).second)
+        return std::string("--free-mb gives drive ") + letter + ": twice";
     return std::nullopt;
 }
 
@@ -75,12 +92,17 @@ std::variant<Options, std::string> parse_command_line(const std::vector<std::str
         } else if (name == "--machine-name") {
             if (value.empty()) return "--machine-name needs a name";
             options.machine_name = from_utf8(value);
+        } else if (name == "--free-mb") {
+            problem = add_free_space(options, value);
         } else {
             return "unknown option '" + name + "'";
         }
         if (problem) return *problem;
     }
     if (!have_password) return "--sa-password is required";
+    for (const auto& [letter, megabytes] : options.free_mb)
+        if (!options.drives.count(letter))
+            return std::string("--free-mb names drive ") + letter + ":, which no --drive maps";
     if (options.machine_name.empty()) options.machine_name = default_machine_name();
     return options;
 }
