@@ -72,7 +72,7 @@ TEST(CommandLineTest, ParsesEveryOption) {
     const auto parsed = parse_command_line({"--sa-password", "pw", "--listen", "127.0.0.1:0", "--state", "/tmp/s",
                                             "--drive", "c=/tmp/c", "--drive", "D=/tmp/d", "--fault", "hang-login",
                                             "--fault", "fail:x:5", "--init-sql", "/tmp/i.sql", "--machine-name",
-                                            "SHOP-01", "--free-mb", "c=500", "--free-mb", "D=0"});
+                                            "SHOP-01", "--password-policy", "--free-mb", "c=500", "--free-mb", "D=0"});
     ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<std::string>(parsed);
     const Options& options = std::get<Options>(parsed);
     EXPECT_EQ(options.sa_password, u"pw");
@@ -84,12 +84,14 @@ TEST(CommandLineTest, ParsesEveryOption) {
     EXPECT_EQ(options.faults.size(), 1u);
     EXPECT_EQ(options.init_sql, std::filesystem::path("/tmp/i.sql"));
     EXPECT_EQ(options.machine_name, u"SHOP-01");
+    EXPECT_TRUE(options.password_policy);
     EXPECT_EQ(options.free_mb, (std::map<char, int64_t>{{'C', 500}, {'D', 0}}));
 
     const auto defaults = parse_command_line({"--sa-password", "pw"});
     ASSERT_TRUE(std::holds_alternative<Options>(defaults));
     EXPECT_EQ(std::get<Options>(defaults).listen.to_string(), "127.0.0.1:1433");
     EXPECT_FALSE(std::get<Options>(defaults).state_dir);
+    EXPECT_FALSE(std::get<Options>(defaults).password_policy);
     EXPECT_TRUE(std::get<Options>(defaults).free_mb.empty());
     EXPECT_EQ(std::get<Options>(defaults).machine_name, default_machine_name());
 }
@@ -122,6 +124,7 @@ TEST(CommandLineTest, RefusesBadUsageWithAReason) {
         {"--sa-password", "pw", "--drive", "C=/c", "--free-mb", "C=99999999999999999"},
         {"--sa-password", "pw", "--drive", "C=/c", "--free-mb", "C=5", "--free-mb", "c=6"},
         {"--sa-password", "pw", "--free-mb", "E=100"},  // no --drive maps E:
+        {"--sa-password", "pw", "--password-policy", "yes"},
     };
     for (const auto& arguments : bad) {
         const auto parsed = parse_command_line(arguments);

@@ -63,6 +63,28 @@ TEST(PreflightOdbcTest, WhoAmIAndWhichServer) {
     EXPECT_NE(bare.all_text().find(u"does not support"), std::u16string::npos);
 }
 
+TEST(PreflightOdbcTest, TheApplicationLoginUnderThePasswordPolicy) {
+    EmulatorProcess emulator({"--password-policy"});
+    OdbcSession sa(emulator.port(), u"sa", kSaPassword);
+    ASSERT_TRUE(sa.connected());
+    EXPECT_OK(sa.execute(u"CREATE DATABASE mirvox"));
+    const Outcome weak = sa.execute(u"dbo.sp_addlogin 'mirvox','rovtakl',mirvox");
+    EXPECT_TRUE(weak.failed);
+    EXPECT_TRUE(weak.has_native(15118));
+    EXPECT_NE(weak.all_text().find(u"Password validation failed. The password does not meet Windows policy "
+                                   u"requirements because it is not complex enough."),
+              std::u16string::npos)
+        << utf8(weak.all_text());
+    EXPECT_OK(sa.execute(u"CREATE LOGIN [mirvox] WITH PASSWORD = N'rovtakl', DEFAULT_DATABASE = [mirvox], "
+                         u"CHECK_POLICY = OFF"));
+    OdbcSession mirvox(emulator.port(), u"mirvox", u"rovtakl", u"mirvox");
+    ASSERT_TRUE(mirvox.connected());
+    EXPECT_EQ(mirvox.first_value(u"SELECT IS_SRVROLEMEMBER('sysadmin')"), u"0");
+    const Outcome again = sa.execute(u"CREATE LOGIN [mirvox] WITH PASSWORD = N'rovtakl', CHECK_POLICY = OFF");
+    EXPECT_TRUE(again.failed);
+    EXPECT_TRUE(again.has_native(15025));
+}
+
 TEST(PreflightOdbcTest, FileExistSeesTheServersDrives) {
     TemporaryFolder drive_c;
     std::filesystem::create_directories(drive_c.path() / "data");

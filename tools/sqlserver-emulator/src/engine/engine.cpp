@@ -7,6 +7,7 @@
 #include "data_statements.h"
 #include "database_statements.h"
 #include "fault_rules.h"
+#include "login_statements.h"
 #include "long_operation.h"
 #include "messages.h"
 #include "parser.h"
@@ -68,6 +69,7 @@ struct Engine::Impl {
                 else if constexpr (std::is_same_v<T, BackupStatement>) return run_backup(context, body, statement.text);
                 else if constexpr (std::is_same_v<T, RestoreStatement>) return run_restore(context, body);
                 else if constexpr (std::is_same_v<T, BackupInformationStatement>) return run_backup_information(context, body);
+                else if constexpr (std::is_same_v<T, CreateLoginStatement>) return run_create_login(context, body, statement.text);
                 else if constexpr (std::is_same_v<T, MalformedBatch>) fail(server_message(102, {.name = body.near}));
                 else fail(not_supported(statement.text));
             },

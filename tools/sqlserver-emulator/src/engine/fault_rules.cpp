@@ -22,6 +22,8 @@ MessageArgs arguments_of(const Statement& statement) {
                 }
             } else if constexpr (std::is_same_v<T, DropDatabaseStatement>) {
                 args.name = body.name;
+            } else if constexpr (std::is_same_v<T, CreateLoginStatement>) {
+                args.name = body.name;
             } else if constexpr (std::is_same_v<T, UseStatement>) {
                 args.name = body.database;
             } else if constexpr (std::is_same_v<T, BackupStatement>) {

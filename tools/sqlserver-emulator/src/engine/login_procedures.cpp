@@ -2,6 +2,7 @@
 #include "login_procedures.h"
 
 #include "messages.h"
+#include "password_policy.h"
 
 #include <initializer_list>
 #include <vector>
@@ -49,7 +50,12 @@ void add_login(StatementContext& context, const ExecStatement& exec) {
     if (context.catalog.find_login(name)) fail(raised_by(15025, name, u"sp_addlogin"));
     const Database* database = context.catalog.find_database(default_database);
     if (!database) fail(raised_by(15010, default_database, u"sp_addlogin"));
-    context.catalog.logins[name] = Login{name, args.optional(1), database->name, false};
+    // sp_addlogin creates the login with CHECK_POLICY at its default, ON.
+    const std::u16string password = args.optional(1);
+    if (context.options.password_policy)
+        if (const auto violation = password_policy_violation(name, password))
+            fail(server_message(*violation, {.procedure = u"sp_addlogin"}));
+    context.catalog.logins[name] = Login{name, password, database->name, false};
     context.save();
 }
 

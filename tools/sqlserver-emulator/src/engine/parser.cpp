@@ -53,6 +53,7 @@ private:
         if (accept_word(u"CREATE")) {
             if (accept_word(u"TABLE")) return create_table();
             if (accept_word(u"DATABASE")) return create_database();
+            if (accept_word(u"LOGIN")) return create_login();
             throw Unsupported{};
         }
         if (accept_word(u"DROP")) {
@@ -294,6 +295,37 @@ private:
         }
         finish();
         return create;
+    }
+
+    // A SQL Server login; FROM WINDOWS, CERTIFICATE or ASYMMETRIC KEY, a
+    // hashed password, MUST_CHANGE, SID and CREDENTIAL are not implemented.
+    CreateLoginStatement create_login() {
+        CreateLoginStatement login;
+        login.name = name();
+        if (!accept_word(u"WITH")) throw Unsupported{};
+        expect_word(u"PASSWORD");
+        expect_symbol(u"=");
+        if (!is_string_token(current())) throw Unsupported{};
+        login.password = string_literal();
+        if (is_word(current(), u"HASHED") || is_word(current(), u"MUST_CHANGE")) throw Unsupported{};
+        while (accept_symbol(u",")) {
+            if (current().kind != Kind::word) syntax_error();
+            const std::u16string option = to_upper(advance().text);
+            expect_symbol(u"=");
+            if (option == u"DEFAULT_DATABASE") login.default_database = name();
+            else if (option == u"DEFAULT_LANGUAGE") login.default_language = name();
+            else if (option == u"CHECK_EXPIRATION") login.check_expiration = on_or_off();
+            else if (option == u"CHECK_POLICY") login.check_policy = on_or_off();
+            else throw Unsupported{};
+        }
+        finish();
+        return login;
+    }
+
+    bool on_or_off() {
+        if (accept_word(u"ON")) return true;
+        expect_word(u"OFF");
+        return false;
     }
 
     std::vector<FileSpec> file_specs() {

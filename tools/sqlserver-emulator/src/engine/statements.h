@@ -141,6 +141,16 @@ struct RestoreStatement {
     std::vector<MoveOption> moves;
 };
 
+// CREATE LOGIN name WITH PASSWORD = '...' and the options of a SQL Server login.
+struct CreateLoginStatement {
+    std::u16string name;
+    std::u16string password;
+    std::optional<std::u16string> default_database{};
+    std::optional<std::u16string> default_language{};
+    bool check_expiration = false;  // SQL Server's defaults: OFF
+    bool check_policy = true;       // and ON
+};
+
 // RESTORE HEADERONLY and RESTORE FILELISTONLY: what a backup holds, read
 // without restoring it.
 struct BackupInformationStatement {
@@ -160,7 +170,7 @@ struct MalformedBatch {
 using StatementBody =
     std::variant<SelectStatement, InsertStatement, DeleteStatement, CreateTableStatement, CreateDatabaseStatement,
                  DropDatabaseStatement, UseStatement, SetStatement, ExecStatement, BackupStatement, RestoreStatement,
-                 BackupInformationStatement, UnsupportedStatement, MalformedBatch>;
+                 BackupInformationStatement, CreateLoginStatement, UnsupportedStatement, MalformedBatch>;
 
 struct Statement {
     StatementBody body;

@@ -13,9 +13,10 @@ namespace emulator::tds {
 const char kUsage[] =
     "usage: sqlserver-emulator --sa-password PW [--listen ADDR:PORT] [--state DIR]\n"
     "                          [--drive LETTER=DIR]... [--fault RULE]... [--init-sql FILE]\n"
-    "                          [--machine-name NAME] [--free-mb LETTER=MB]...\n"
+    "                          [--machine-name NAME] [--password-policy] [--free-mb LETTER=MB]...\n"
     "  RULE: fail:TEXT:NUMBER | drop:TEXT | delay:TEXT:MS | hang-login\n"
     "  --machine-name     the computer name the server reports (default: this host's, in capitals)\n"
+    "  --password-policy  logins must meet Windows' password policy (length 7, three kinds of character)\n"
     "  --free-mb          the free space xp_fixeddrives reports for a mapped drive, which the\n"
     "                     server's own files then take from; other drives report their real space\n";
 
@@ -70,6 +71,10 @@ std::variant<Options, std::string> parse_command_line(const std::vector<std::str
     bool have_password = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
+        if (name == "--password-policy") {
+            options.password_policy = true;
+            continue;
+        }
         if (i + 1 == arguments.size())
             return name.starts_with("--") ? name + " needs a value" : "unexpected argument '" + name + "'";
         const std::string& value = arguments[++i];

@@ -23,6 +23,7 @@ struct Options {
     LoginMode login_mode = LoginMode::answer;
     std::optional<std::filesystem::path> init_sql;
     std::u16string machine_name;    // what SERVERPROPERTY('MachineName') answers
+    bool password_policy = false;   // logins must meet Windows' password policy
     std::map<char, int64_t> free_mb;  // upper-case letter -> MB free at start
 };
 
