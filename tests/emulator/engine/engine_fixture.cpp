@@ -74,6 +74,7 @@ EngineOptions EngineTest::options() {
     engine_options.state_dir = state_dir();
     engine_options.drives = {{'C', drive_c()}, {'D', drive_d()}};
     engine_options.sa_password = u"Secret#1";
+    engine_options.machine_name = u"ShopServer";
     return engine_options;
 }
 

@@ -66,7 +66,7 @@ class EngineTest : public ::testing::Test {
 protected:
     EngineTest();
 
-    EngineOptions options();             // state dir, drives C and D, sa password
+    EngineOptions options();             // state dir, drives C and D, sa password, machine ShopServer
     void start(EngineOptions engine_options);
     int login(const std::u16string& user, const std::u16string& password, const std::u16string& database = {},
               bool odbc = false);

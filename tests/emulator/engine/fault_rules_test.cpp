@@ -44,6 +44,11 @@ TEST_F(FaultRulesTest, FailAnswersWithTheRealMessageAndRunsNothing) {
          u"Cannot alter the login 'mirvox', because it does not exist or you do not have permission.", 16},
         {u"use ", 911, u"use master", {911},
          u"Database 'master' does not exist. Make sure that the name is entered correctly.", 16},
+        {u"HEADERONLY", 3201, u"RESTORE HEADERONLY FROM DISK = N'c:\\zq.tmp'", {3201, 3013},
+         u"Cannot open backup device 'c:\\zq.tmp'. Operating system error 2(The system cannot find the file specified.).",
+         16},
+        {u"CREATE LOGIN", 15025, u"CREATE LOGIN [mirvox] WITH PASSWORD = N'rovtakl', CHECK_POLICY = OFF", {15025},
+         u"The server principal 'mirvox' already exists.", 16},
         {u"select", 99999, u"select 1", {99999}, u"SQL Server error 99999 was raised.", 16},
     };
     for (const auto& c : cases) {
@@ -57,10 +62,17 @@ TEST_F(FaultRulesTest, FailAnswersWithTheRealMessageAndRunsNothing) {
         ASSERT_EQ(sink.dones.size(), 1u);
         EXPECT_TRUE(sink.dones[0].failed);
     }
+    {
+        with_faults({{FaultRule::Kind::fail, u"FILELISTONLY", 3241}});
+        const auto sink = run(sa_, u"RESTORE FILELISTONLY FROM DISK = N'c:\\zq.tmp'");
+        ASSERT_EQ(sink.messages.size(), 2u);
+        EXPECT_EQ(sink.messages[1].text, u"RESTORE FILELIST is terminating abnormally.");
+    }
     // None of the failed statements ran.
     with_faults({});
     EXPECT_FALSE(std::filesystem::exists(drive_d() / "data" / "mirvox_Data.MDF"));
     EXPECT_EQ(scalar(sa_, u"select count(*) from sysdatabases where name = 'mirvox'"), Value(0));
+    EXPECT_EQ(scalar(sa_, u"select count(*) from syslogins where name = 'mirvox'"), Value(0));
 }
 
 TEST_F(FaultRulesTest, OnlyTheMatchingStatementOfABatchIsAffected) {

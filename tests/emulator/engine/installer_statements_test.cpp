@@ -2,6 +2,8 @@
 // fresh server and on one with an earlier install.
 #include "engine_fixture.h"
 
+#include <algorithm>
+
 namespace emulator::testing {
 namespace {
 
@@ -86,6 +88,72 @@ TEST_F(InstallerStatementsTest, ReinstallDropsTheOldDatabaseAndLogin) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], Value(std::u16string(u"分店/配送中心")));
     EXPECT_EQ(rows[0][1], Value(std::u16string(u"2")));
+}
+
+TEST_F(InstallerStatementsTest, PreflightThenAFailedInstallPutsTheOldDatabaseBackFromTheSafetyBackup) {
+    install(u"'单店' , '0'");
+    auto engine_options = options();
+    engine_options.faults = {{FaultRule::Kind::fail, u"RESTORE DATABASE mirvox FROM DISK = N'c:\\zq.tmp'", 3241}};
+    engine_options.free_mb = {{'D', 200}};
+    start(engine_options);
+    const int admin = login_sa(true);
+    ok(admin, u"SET QUOTED_IDENTIFIER OFF");
+
+    // Pre-flight: nothing changes yet.
+    EXPECT_EQ(scalar(admin, u"SELECT IS_SRVROLEMEMBER('sysadmin')"), Value(1));
+    const auto server = ok(admin, u"SELECT CONVERT(nvarchar(128), SERVERPROPERTY('MachineName')), CONVERT(nvarchar(128), "
+                                  u"SERVERPROPERTY('ComputerNamePhysicalNetBIOS')), CONVERT(nvarchar(128), "
+                                  u"SERVERPROPERTY('ProductVersion'))");
+    EXPECT_EQ(server.results.at(0).rows.at(0).at(2), Value(std::u16string(u"15.0.2000.5")));
+    EXPECT_EQ(ok(admin, u"EXEC master.dbo.xp_fileexist N'D:\\data'").results.at(0).rows.at(0),
+              (std::vector<Value>{0, 1, 1}));
+    EXPECT_EQ(ok(admin, u"EXEC master.dbo.xp_fixeddrives").results.at(0).rows.at(1),
+              (std::vector<Value>{std::u16string(u"D"), 200}));
+    const auto files = ok(admin, u"select a.name, a.filename, a.size from master.dbo.sysaltfiles a , "
+                                 u"master.dbo.sysdatabases b where a.dbid =b.dbid and b.name =N'mirvox'");
+    EXPECT_EQ(files.results.at(0).rows.size(), 2u);
+    EXPECT_EQ(ok(admin, u"select name, dbname, sysadmin from master.dbo.syslogins where name =N'mirvox'")
+                  .results.at(0).rows.size(),
+              1u);
+    EXPECT_EQ(ok(admin, u"RESTORE HEADERONLY FROM DISK = N'c:\\zq.tmp'").results.at(0).rows.size(), 1u);
+    EXPECT_EQ(ok(admin, u"RESTORE FILELISTONLY FROM DISK = N'c:\\zq.tmp'").results.at(0).rows.size(), 2u);
+
+    // The safety backup, then the changes.
+    ok(admin, u"BACKUP DATABASE mirvox TO DISK = N'D:\\data\\mirvox_20261207120000.bak' WITH COPY_ONLY, INIT, STATS = 10");
+    ok(admin, u"Drop DATABASE mirvox");
+    ok(admin, u"dbo.sp_droplogin mirvox");
+    ok(admin, u"CREATE DATABASE mirvox  ON PRIMARY (NAME = N'mirvox_Data', FILENAME = N'D:\\data\\mirvox_Data.MDF' , "
+              u"SIZE = 12, FILEGROWTH = 30%) LOG ON (NAME = N'mirvox_Log', FILENAME = N'D:\\data\\mirvox_Log.LDF' , "
+              u"SIZE = 12, FILEGROWTH = 30%)");
+    const auto failed = run(admin, u"RESTORE DATABASE mirvox FROM DISK = N'c:\\zq.tmp' WITH FILE = 1, STATS = 10, "
+                                   u"RECOVERY, REPLACE, MOVE N'mirvox_Data' TO N'D:\\data\\mirvox_Data.MDF', MOVE "
+                                   u"N'mirvox_Log' TO N'D:\\data\\mirvox_Log.LDF'");
+    EXPECT_EQ(failed.message_numbers(), (std::vector<int32_t>{3241, 3013}));
+
+    // The rollback restores the old database onto its own files, over the
+    // empty one just created; then once more after dropping that one.
+    const std::u16string rollback =
+        u"RESTORE DATABASE mirvox FROM DISK = N'D:\\data\\mirvox_20261207120000.bak' WITH FILE = 1, STATS = 10, "
+        u"RECOVERY, REPLACE, MOVE N'mirvox_Data' TO N'D:\\data\\mirvox_Data.MDF', MOVE N'mirvox_Log' TO "
+        u"N'D:\\data\\mirvox_Log.LDF'";
+    ok(admin, rollback);
+    ok(admin, u"Drop DATABASE mirvox");
+    ok(admin, rollback);
+    ok(admin, u"CREATE LOGIN [mirvox] WITH PASSWORD = N'rovtakl', DEFAULT_DATABASE = [mirvox], CHECK_POLICY = OFF");
+    engine_->close_session(admin);
+
+    const auto rows = distributed_rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], Value(std::u16string(u"单店")));
+    const auto accepted = engine_->login({u"mirvox", u"rovtakl", {}, true});
+    ASSERT_TRUE(std::holds_alternative<LoginAccepted>(accepted));
+    EXPECT_EQ(std::get<LoginAccepted>(accepted).database, u"mirvox");
+    // Nothing but the database's two files and the safety backup is left in the data folder.
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(drive_d() / "data"))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"mirvox_20261207120000.bak", "mirvox_Data.MDF", "mirvox_Log.LDF"}));
 }
 
 }  // namespace

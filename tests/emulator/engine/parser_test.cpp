@@ -110,6 +110,26 @@ TEST(Parser, UnsupportedFormsAreNamedAndGarbageIsASyntaxError) {
     EXPECT_EQ(syntax_error_near(u"dbo.sp_addlogin 'x', 'y', 1abc"), u"abc");
 }
 
+TEST(Parser, BuiltInCallsAndWhatIsNotOne) {
+    const auto select = only<SelectStatement>(parse_batch(
+        u"SELECT CONVERT(nvarchar(128), SERVERPROPERTY('MachineName')), CAST(SERVERPROPERTY(N'ProductVersion') AS "
+        u"nvarchar), IS_SRVROLEMEMBER('sysadmin', 'sa') AS admin",
+        false));
+    ASSERT_EQ(select.items.size(), 3u);
+    EXPECT_EQ(select.items[0].function.name, u"SERVERPROPERTY");
+    EXPECT_EQ(select.items[0].function.nvarchar_length, 128);
+    EXPECT_EQ(select.items[1].function.nvarchar_length, 30);
+    EXPECT_EQ(select.items[2].function.arguments.size(), 2u);
+    EXPECT_FALSE(select.items[2].function.nvarchar_length);
+    EXPECT_EQ(select.items[2].alias, u"admin");
+    // Valid T-SQL the stand-in does not evaluate is unsupported, not a syntax error.
+    for (const std::u16string sql : {u"SELECT CAST('x' AS nvarchar(5))", u"SELECT CONVERT(nvarchar(5), 'x')",
+                                     u"SELECT CONVERT(int, SERVERPROPERTY('LCID'))", u"SELECT GETDATE()",
+                                     u"SELECT SERVERPROPERTY('a', 'b')"})
+        EXPECT_TRUE(std::holds_alternative<UnsupportedStatement>(parse_batch(sql, false).at(0).body)) << to_utf8(sql);
+    EXPECT_EQ(syntax_error_near(u"SELECT CONVERT(nvarchar(128), SERVERPROPERTY('MachineName')"), u")");
+}
+
 TEST(Parser, SelectWithJoinAliasesCountAndComments) {
     const auto select = only<SelectStatement>(parse_batch(
         u"select count ( a.spid ) from master.dbo.sysprocesses a , master.dbo.sysdatabases b /* join */ "

@@ -42,6 +42,32 @@ TEST_F(PersistenceTest, ANewEngineSeesEverythingTheOldOneChanged) {
     EXPECT_FALSE(std::filesystem::exists(drive_d() / "data" / "kept.MDF"));
 }
 
+TEST_F(PersistenceTest, FileGrowthAndLimitsSurviveARestart) {
+    const int sa = login_sa();
+    ok(sa, u"CREATE DATABASE kept ON PRIMARY (NAME = N'kept_data', FILENAME = N'D:\\data\\kept.MDF', SIZE = 1, "
+           u"MAXSIZE = 50MB, FILEGROWTH = 25%)");
+    start(options());
+    const auto row = ok(login_sa(), u"select maxsize, growth, status from sysaltfiles where name = 'kept_data'");
+    EXPECT_EQ(row.results.at(0).rows, (std::vector<std::vector<Value>>{{6400, 25, 0x100002}}));
+}
+
+TEST_F(PersistenceTest, ACatalogWrittenBeforeGrowthWasKeptStillLoads) {
+    engine_.reset();
+    std::filesystem::create_directories(drive_d() / "data");
+    std::ofstream(drive_d() / "data" / "old.MDF") << std::string(16384, 'x');
+    std::ofstream(state_dir() / "catalog.txt", std::ios::trunc)
+        << "sqlserver-emulator-catalog\t1\n"
+        << "login\tsa\tSecret#1\tmaster\t1\n"
+        << "database\told\t7\n"
+        << "file\told_data\tD:\\data\\old.MDF\t" << (drive_d() / "data" / "old.MDF").string() << "\tdata\n"
+        << "file\told_log\tD:\\data\\old.LDF\t" << (drive_d() / "data" / "old.LDF").string() << "\tlog\n";
+    start(options());
+    const auto files = ok(login_sa(), u"select fileid, size, maxsize, growth, name from sysaltfiles where dbid = 7");
+    EXPECT_EQ(files.results.at(0).rows,
+              (std::vector<std::vector<Value>>{{1, 2, -1, 8192, std::u16string(u"old_data")},
+                                               {2, 0, 268435456, 8192, std::u16string(u"old_log")}}));
+}
+
 TEST_F(PersistenceTest, ADamagedCatalogIsReportedNotReplaced) {
     engine_.reset();
     std::ofstream(state_dir() / "catalog.txt", std::ios::trunc) << "something else\n";

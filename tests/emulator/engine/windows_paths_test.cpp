@@ -30,5 +30,13 @@ TEST(WindowsPaths, MapsDriveLettersAndSeparators) {
     }
 }
 
+TEST(WindowsPaths, TheDriveLetterOfAPath) {
+    EXPECT_EQ(drive_letter(u"d:\\data\\x.MDF"), 'D');
+    EXPECT_EQ(drive_letter(u"C:"), 'C');
+    EXPECT_EQ(drive_letter(u"\\\\server\\share\\x"), std::nullopt);
+    EXPECT_EQ(drive_letter(u"1:\\x"), std::nullopt);
+    EXPECT_EQ(drive_letter(u"/tmp/state/data/x.mdf"), std::nullopt);
+}
+
 }  // namespace
 }  // namespace emulator

@@ -163,6 +163,98 @@ TEST(TokenTest, NVarCharColumnsSizeToTheLongestValueAndKeepEveryCharacter) {
     EXPECT_EQ(long_tokens[2].values[0], u"NULL");
 }
 
+TEST(TokenTest, EveryColumnTypeTravelsInItsNullableForm) {
+    const Bytes collation = {0x04, 0x08, 0xD0, 0x00, 0x00};
+    const auto with_collation = [&](Bytes head) {
+        head.insert(head.end(), collation.begin(), collation.end());
+        return head;
+    };
+    // 2000-01-01 12:00:00 is day 36524 after 1900-01-01 and 12 * 3600 * 300 ticks of 1/300 s.
+    const DateTime noon_2000{(36524LL * 86400 + 12 * 3600) * 1000};
+    const Guid guid{{0x6F, 0x96, 0x19, 0xFF, 0x8B, 0x86, 0xD0, 0x11, 0xB4, 0x2D, 0x00, 0xC0, 0x4F, 0xC9, 0x64, 0xFF}};
+    const struct {
+        Column column;
+        Value value;
+        Bytes type_info;
+        Bytes value_bytes;
+        Bytes null_bytes;
+        std::u16string decoded;
+    } cases[] = {
+        {{u"c", ColumnType::tinyint}, int32_t{200}, {0x26, 0x01}, {0x01, 0xC8}, {0x00}, u"200"},
+        {{u"c", ColumnType::smallint}, int32_t{-2}, {0x26, 0x02}, {0x02, 0xFE, 0xFF}, {0x00}, u"-2"},
+        {{u"c", ColumnType::bigint}, int64_t{1} << 40, {0x26, 0x08}, {0x08, 0, 0, 0, 0, 0, 0x01, 0, 0}, {0x00},
+         u"1099511627776"},
+        {{u"c", ColumnType::bit}, int32_t{1}, {0x68, 0x01}, {0x01, 0x01}, {0x00}, u"1"},
+        {{u"c", ColumnType::numeric, 0, 20}, int64_t{12345}, {0x6C, 0x0D, 0x14, 0x00},
+         {0x0D, 0x01, 0x39, 0x30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {0x00}, u"12345"},
+        {{u"c", ColumnType::numeric, 0, 25}, int64_t{-7}, {0x6C, 0x0D, 0x19, 0x00},
+         {0x0D, 0x00, 0x07, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {0x00}, u"-7"},
+        {{u"c", ColumnType::datetime}, noon_2000, {0x6F, 0x08}, {0x08, 0xAC, 0x8E, 0x00, 0x00, 0x00, 0xC1, 0xC5, 0x00},
+         {0x00}, u"2000-01-01 12:00:00.000"},
+        {{u"c", ColumnType::uniqueidentifier}, guid, {0x24, 0x10},
+         {0x10, 0xFF, 0x19, 0x96, 0x6F, 0x86, 0x8B, 0x11, 0xD0, 0xB4, 0x2D, 0x00, 0xC0, 0x4F, 0xC9, 0x64, 0xFF}, {0x00},
+         u"6F9619FF-8B86-D011-B42D-00C04FC964FF"},
+        {{u"c", ColumnType::varbinary, 20}, Binary{0xAB, 0xCD}, {0xA5, 0x14, 0x00}, {0x02, 0x00, 0xAB, 0xCD},
+         {0xFF, 0xFF}, u"ABCD"},
+        {{u"c", ColumnType::character, 1}, std::u16string(u"D"), with_collation({0xAF, 0x01, 0x00}), {0x01, 0x00, 0x44},
+         {0xFF, 0xFF}, u"D"},
+        {{u"c", ColumnType::character, 3}, std::u16string(u"L"), with_collation({0xAF, 0x03, 0x00}),
+         {0x03, 0x00, 0x4C, 0x20, 0x20}, {0xFF, 0xFF}, u"L  "},
+        {{u"c", ColumnType::nvarchar, 128}, std::u16string(u"ab"), with_collation({0xE7, 0x00, 0x01}),
+         {0x04, 0x00, 0x61, 0x00, 0x62, 0x00}, {0xFF, 0xFF}, u"ab"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.type_info));
+        const Bytes encoded = result_set_tokens(ResultSet{{c.column}, {{c.value}, {std::monostate{}}}});
+        // 81, count, user type and flags come first; the one-character name follows the type.
+        const size_t type_at = 9;
+        const size_t row_at = type_at + c.type_info.size() + 3;
+        ASSERT_GE(encoded.size(), row_at + 1 + c.value_bytes.size() + 1 + c.null_bytes.size());
+        EXPECT_EQ(Bytes(encoded.begin() + type_at, encoded.begin() + type_at + c.type_info.size()), c.type_info);
+        EXPECT_EQ(encoded[row_at], 0xD1);
+        const auto value_begin = encoded.begin() + row_at + 1;
+        EXPECT_EQ(Bytes(value_begin, value_begin + c.value_bytes.size()), c.value_bytes);
+        const auto null_begin = value_begin + c.value_bytes.size() + 1;
+        EXPECT_EQ(Bytes(null_begin, encoded.end()), c.null_bytes);
+
+        const auto tokens = testing::decode_tokens(encoded);
+        ASSERT_EQ(tokens.size(), 3u);
+        EXPECT_EQ(tokens[1].values, std::vector<std::u16string>{c.decoded});
+        EXPECT_EQ(tokens[2].values, std::vector<std::u16string>{u"NULL"});
+    }
+}
+
+TEST(TokenTest, DatetimeKeepsThreeHundredthsOfASecondAcrossMidnight) {
+    const auto decoded = [](int64_t milliseconds) {
+        const auto tokens = testing::decode_tokens(
+            result_set_tokens(ResultSet{{{u"d", ColumnType::datetime}}, {{DateTime{milliseconds}}}}));
+        return tokens.at(1).values.at(0);
+    };
+    const int64_t day = 86'400'000;
+    EXPECT_EQ(decoded(0), u"1900-01-01 00:00:00.000");
+    EXPECT_EQ(decoded(45'000LL * day + 1234), u"2023-03-17 00:00:01.233");  // 1.234 s is 370.2 ticks
+    EXPECT_EQ(decoded(45'000LL * day - 1), u"2023-03-17 00:00:00.000");     // rounds up into the next day
+    EXPECT_EQ(decoded(-day), u"1899-12-31 00:00:00.000");
+}
+
+TEST(TokenTest, ValuesOutsideTheirColumnTypeAreRefused) {
+    const struct {
+        Column column;
+        Value value;
+    } cases[] = {
+        {{u"c", ColumnType::tinyint}, int32_t{256}},
+        {{u"c", ColumnType::bit}, int32_t{2}},
+        {{u"c", ColumnType::character, 1}, std::u16string(u"店")},
+        {{u"c", ColumnType::varbinary, 1}, Binary{1, 2}},
+        {{u"c", ColumnType::int32}, DateTime{}},
+        {{u"c", ColumnType::character}, std::u16string(u"D")},  // char needs a length
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.column.type));
+        EXPECT_THROW(result_set_tokens(ResultSet{{c.column}, {{c.value}}}), std::logic_error);
+    }
+}
+
 TEST(TokenTest, RowsThatDoNotMatchTheColumnsAreRefused) {
     EXPECT_THROW(result_set_tokens(ResultSet{{{u"a", ColumnType::int32}}, {{int32_t{1}, int32_t{2}}}}),
                  std::logic_error);

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <unistd.h>
+
 namespace emulator::tds {
 namespace {
 
@@ -68,7 +71,8 @@ TEST(FaultRuleTest, NumberIsTheLastFieldSoTextMayHoldColons) {
 TEST(CommandLineTest, ParsesEveryOption) {
     const auto parsed = parse_command_line({"--sa-password", "pw", "--listen", "127.0.0.1:0", "--state", "/tmp/s",
                                             "--drive", "c=/tmp/c", "--drive", "D=/tmp/d", "--fault", "hang-login",
-                                            "--fault", "fail:x:5", "--init-sql", "/tmp/i.sql"});
+                                            "--fault", "fail:x:5", "--init-sql", "/tmp/i.sql", "--machine-name",
+                                            "SHOP-01", "--password-policy", "--free-mb", "c=500", "--free-mb", "D=0"});
     ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<std::string>(parsed);
     const Options& options = std::get<Options>(parsed);
     EXPECT_EQ(options.sa_password, u"pw");
@@ -79,11 +83,27 @@ TEST(CommandLineTest, ParsesEveryOption) {
     EXPECT_EQ(options.login_mode, LoginMode::hang);
     EXPECT_EQ(options.faults.size(), 1u);
     EXPECT_EQ(options.init_sql, std::filesystem::path("/tmp/i.sql"));
+    EXPECT_EQ(options.machine_name, u"SHOP-01");
+    EXPECT_TRUE(options.password_policy);
+    EXPECT_EQ(options.free_mb, (std::map<char, int64_t>{{'C', 500}, {'D', 0}}));
 
     const auto defaults = parse_command_line({"--sa-password", "pw"});
     ASSERT_TRUE(std::holds_alternative<Options>(defaults));
     EXPECT_EQ(std::get<Options>(defaults).listen.to_string(), "127.0.0.1:1433");
     EXPECT_FALSE(std::get<Options>(defaults).state_dir);
+    EXPECT_FALSE(std::get<Options>(defaults).password_policy);
+    EXPECT_TRUE(std::get<Options>(defaults).free_mb.empty());
+    EXPECT_EQ(std::get<Options>(defaults).machine_name, default_machine_name());
+}
+
+TEST(CommandLineTest, TheDefaultMachineNameIsTheHostsShortNameInCapitals) {
+    char host[256] = {};
+    ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+    std::string expected(host);
+    expected = expected.substr(0, expected.find('.'));
+    for (char& c : expected) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(default_machine_name(), std::u16string(expected.begin(), expected.end()));
+    EXPECT_EQ(default_machine_name().find(u'.'), std::u16string::npos);
 }
 
 TEST(CommandLineTest, RefusesBadUsageWithAReason) {
@@ -96,6 +116,15 @@ TEST(CommandLineTest, RefusesBadUsageWithAReason) {
         {"--sa-password", "pw", "--drive", "c=/x", "--drive", "C=/y"},
         {"--sa-password", "pw", "--fault", "boom"},
         {"--sa-password", "pw", "--verbose", "yes"},
+        {"--sa-password", "pw", "--machine-name", ""},
+        {"--sa-password", "pw", "--machine-name"},
+        {"--sa-password", "pw", "--drive", "C=/c", "--free-mb", "C"},
+        {"--sa-password", "pw", "--drive", "C=/c", "--free-mb", "C=-5"},
+        {"--sa-password", "pw", "--drive", "C=/c", "--free-mb", "C=5MB"},
+        {"--sa-password", "pw", "--drive", "C=/c", "--free-mb", "C=99999999999999999"},
+        {"--sa-password", "pw", "--drive", "C=/c", "--free-mb", "C=5", "--free-mb", "c=6"},
+        {"--sa-password", "pw", "--free-mb", "E=100"},  // no --drive maps E:
+        {"--sa-password", "pw", "--password-policy", "yes"},
     };
     for (const auto& arguments : bad) {
         const auto parsed = parse_command_line(arguments);

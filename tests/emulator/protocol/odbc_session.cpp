@@ -85,6 +85,23 @@ Rows drain_rows(SQLHSTMT statement, SQLSMALLINT columns, std::vector<Diagnostic>
     return rows;
 }
 
+std::vector<ColumnDescription> describe_columns(SQLHSTMT statement, SQLSMALLINT columns) {
+    std::vector<ColumnDescription> descriptions;
+    for (SQLSMALLINT column = 1; column <= columns; ++column) {
+        SQLWCHAR name[256] = {};
+        SQLSMALLINT name_length = 0;
+        SQLSMALLINT type = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        SQLDescribeColW(statement, static_cast<SQLUSMALLINT>(column), name, 256, &name_length, &type, &size, &digits,
+                        &nullable);
+        descriptions.push_back({std::u16string(name, name + std::min<SQLSMALLINT>(name_length, 255)), type,
+                                static_cast<unsigned long>(size), digits, nullable == SQL_NULLABLE});
+    }
+    return descriptions;
+}
+
 }  // namespace
 
 bool Outcome::has_native(int32_t number) const {
@@ -142,8 +159,10 @@ Outcome OdbcSession::execute(const std::u16string& sql) {
         if (rc == SQL_ERROR) outcome.failed = true;
         SQLSMALLINT columns = 0;
         SQLNumResultCols(statement, &columns);
-        if (columns > 0)
+        if (columns > 0) {
+            outcome.columns.push_back(describe_columns(statement, columns));
             outcome.result_sets.push_back(drain_rows(statement, columns, outcome.diagnostics, outcome.failed));
+        }
         rc = SQLMoreResults(statement);
         if (rc == SQL_ERROR) {
             outcome.failed = true;

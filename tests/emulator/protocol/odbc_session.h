@@ -18,9 +18,19 @@ struct Diagnostic {
 
 using Rows = std::vector<std::vector<std::u16string>>;  // NULL reads as u"NULL"
 
+// A result column as the driver describes it (SQLDescribeColW).
+struct ColumnDescription {
+    std::u16string name;
+    short sql_type = 0;  // SQL_INTEGER, SQL_WVARCHAR, SQL_TYPE_TIMESTAMP, ...
+    unsigned long size = 0;
+    short decimal_digits = 0;
+    bool nullable = false;
+};
+
 struct Outcome {
     short first_return = 0;  // what SQLExecDirectW returned
     std::vector<Rows> result_sets;
+    std::vector<std::vector<ColumnDescription>> columns;  // one list per result set
     std::vector<Diagnostic> diagnostics;  // from SQLExecDirectW and every SQLMoreResults
     bool failed = false;                  // any call returned SQL_ERROR
 

@@ -2,6 +2,7 @@
 #include "raw_tds_client.h"
 
 #include <arpa/inet.h>
+#include <chrono>
 #include <cerrno>
 #include <netinet/in.h>
 #include <poll.h>
@@ -62,11 +63,98 @@ std::u16string to_u16(const std::string& s) {
     return std::u16string(s.begin(), s.end());
 }
 
+// Little-endian integer of `bytes` bytes; sign-extended when `is_signed`.
+int64_t read_integer(Cursor& in, size_t bytes, bool is_signed) {
+    uint64_t value = 0;
+    for (size_t i = 0; i < bytes; ++i) value |= static_cast<uint64_t>(in.u8()) << (8 * i);
+    if (is_signed && bytes < 8 && (value >> (8 * bytes - 1)) & 1) value |= ~uint64_t{0} << (8 * bytes);
+    return static_cast<int64_t>(value);
+}
+
+std::string two_digits(unsigned value) {
+    return (value < 10 ? "0" : "") + std::to_string(value);
+}
+
+// "yyyy-mm-dd hh:mm:ss.mmm", counted from 1900-01-01 as the type defines it.
+std::u16string datetime_text(int32_t days, uint32_t ticks) {
+    using namespace std::chrono;
+    const year_month_day date{sys_days{year{1900} / January / 1} + std::chrono::days{days}};
+    const uint32_t milliseconds = static_cast<uint32_t>((uint64_t{ticks} * 10 + 1) / 3);
+    const uint32_t seconds = milliseconds / 1000;
+    std::string fraction = std::to_string(milliseconds % 1000);
+    fraction.insert(0, 3 - fraction.size(), '0');
+    return to_u16(std::to_string(static_cast<int>(date.year())) + "-" +
+                  two_digits(static_cast<unsigned>(date.month())) + "-" + two_digits(static_cast<unsigned>(date.day())) +
+                  " " + two_digits(seconds / 3600) + ":" + two_digits(seconds / 60 % 60) + ":" +
+                  two_digits(seconds % 60) + "." + fraction);
+}
+
+std::u16string hex(const Bytes& bytes) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::u16string text;
+    for (uint8_t byte : bytes) {
+        text.push_back(static_cast<char16_t>(digits[byte >> 4]));
+        text.push_back(static_cast<char16_t>(digits[byte & 15]));
+    }
+    return text;
+}
+
+Bytes read_bytes(Cursor& in, size_t count) {
+    Bytes bytes;
+    for (size_t i = 0; i < count; ++i) bytes.push_back(in.u8());
+    return bytes;
+}
+
 std::u16string read_value(Cursor& in, const ColumnInfo& column) {
-    if (column.type == 0x26) {
-        const uint8_t length = in.u8();
-        if (length == 0) return u"NULL";
-        return to_u16(std::to_string(static_cast<int32_t>(in.u32())));
+    switch (column.type) {
+        case 0x26: {  // INTN; tinyint is the unsigned one-byte form
+            const uint8_t length = in.u8();
+            if (length == 0) return u"NULL";
+            return to_u16(std::to_string(read_integer(in, length, length != 1)));
+        }
+        case 0x68: {  // BITN
+            if (in.u8() == 0) return u"NULL";
+            return in.u8() ? u"1" : u"0";
+        }
+        case 0x6C: {  // NUMERICN, scale 0
+            const uint8_t length = in.u8();
+            if (length == 0) return u"NULL";
+            const bool positive = in.u8() == 1;
+            const Bytes magnitude = read_bytes(in, length - 1u);
+            uint64_t value = 0;
+            for (size_t i = 0; i < magnitude.size(); ++i) {
+                if (i >= 8 && magnitude[i] != 0) throw std::runtime_error("numeric beyond 64 bits");
+                if (i < 8) value |= static_cast<uint64_t>(magnitude[i]) << (8 * i);
+            }
+            return to_u16((positive ? "" : "-") + std::to_string(value));
+        }
+        case 0x6F: {  // DATETIMN
+            if (in.u8() == 0) return u"NULL";
+            const auto days = static_cast<int32_t>(in.u32());
+            return datetime_text(days, in.u32());
+        }
+        case 0x24: {  // GUID: the first three groups little-endian
+            if (in.u8() == 0) return u"NULL";
+            const Bytes wire = read_bytes(in, 16);
+            const std::u16string text =
+                hex({wire[3], wire[2], wire[1], wire[0]}) + u"-" + hex({wire[5], wire[4]}) + u"-" +
+                hex({wire[7], wire[6]}) + u"-" + hex({wire[8], wire[9]}) + u"-" +
+                hex(Bytes(wire.begin() + 10, wire.end()));
+            return text;
+        }
+        case 0xA5: {  // BIGVARBINARY
+            const uint16_t bytes = in.u16();
+            if (bytes == 0xFFFF) return u"NULL";
+            return hex(read_bytes(in, bytes));
+        }
+        case 0xAF: {  // BIGCHAR, ASCII here
+            const uint16_t bytes = in.u16();
+            if (bytes == 0xFFFF) return u"NULL";
+            const Bytes text = read_bytes(in, bytes);
+            return std::u16string(text.begin(), text.end());
+        }
+        default:
+            break;
     }
     if (column.max_length != 0xFFFF) {
         const uint16_t bytes = in.u16();
@@ -77,6 +165,34 @@ std::u16string read_value(Cursor& in, const ColumnInfo& column) {
     std::u16string text;
     while (const uint32_t chunk = in.u32()) text += in.ucs2(chunk / 2);
     return text;
+}
+
+// Reads one column's TYPE_INFO.
+ColumnInfo read_type_info(Cursor& in) {
+    ColumnInfo column{in.u8(), 0};
+    switch (column.type) {
+        case 0x26:
+        case 0x68:
+        case 0x6F:
+        case 0x24:
+            column.max_length = in.u8();
+            break;
+        case 0x6C:
+            column.max_length = in.u8();
+            in.skip(2);  // precision, scale
+            break;
+        case 0xE7:
+        case 0xAF:
+            column.max_length = in.u16();
+            in.skip(5);  // collation
+            break;
+        case 0xA5:
+            column.max_length = in.u16();
+            break;
+        default:
+            throw std::runtime_error("unexpected column type " + std::to_string(column.type));
+    }
+    return column;
 }
 
 }  // namespace
@@ -143,9 +259,8 @@ std::vector<Token> decode_tokens(const Bytes& body) {
                 for (ColumnInfo& column : columns) {
                     in.u32();
                     in.u16();
-                    column.type = in.u8();
-                    column.max_length = column.type == 0x26 ? in.u8() : in.u16();
-                    if (column.type == 0xE7) in.skip(5);
+                    column = read_type_info(in);
+                    token.column_types.push_back(column.type);
                     token.values.push_back(in.ucs2(in.u8()));
                 }
                 break;

@@ -32,8 +32,12 @@ struct Token {
     // DONE
     uint16_t status = 0;
     uint64_t row_count = 0;
-    // ROW: the values as text ("NULL" for NULL)
+    // COLMETADATA: the column names; ROW: the values as text ("NULL" for
+    // NULL, integers in decimal, datetime as yyyy-mm-dd hh:mm:ss.mmm, GUIDs in
+    // their text form, binary as hex digits)
     std::vector<std::u16string> values;
+    // COLMETADATA: each column's TDS type byte
+    std::vector<uint8_t> column_types;
 };
 
 struct Reply {

@@ -47,7 +47,8 @@ private:
 
 int serve(const Options& options, int stop_fd) {
     StateFolder state(options.state_dir);
-    emulator::Engine engine(emulator::EngineOptions{state.path(), options.drives, options.faults, options.sa_password});
+    emulator::Engine engine(emulator::EngineOptions{state.path(), options.drives, options.faults, options.sa_password,
+                                                    options.machine_name, options.password_policy, options.free_mb});
     if (options.init_sql) {
         if (auto failure = emulator::tds::run_init_script(engine, options.sa_password, *options.init_sql)) {
             std::cerr << "sqlserver-emulator: --init-sql " << options.init_sql->string() << ": " << *failure;

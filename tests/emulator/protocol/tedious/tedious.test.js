@@ -67,6 +67,16 @@ function batch(connection, sql) {
   });
 }
 
+// Runs a batch; resolves with its rows as objects keyed by column name.
+function batchNamed(connection, sql) {
+  return new Promise((resolve, reject) => {
+    const rows = [];
+    const request = new Request(sql, (error) => (error ? reject(error) : resolve(rows)));
+    request.on('row', (columns) => rows.push(Object.fromEntries(columns.map((c) => [c.metadata.colName, c.value]))));
+    connection.execSqlBatch(request);
+  });
+}
+
 function close(connection) {
   return new Promise((resolve) => {
     connection.on('end', resolve);
@@ -160,5 +170,41 @@ test('RPC requests are refused with a clear error', async () => {
     await close(connection);
   } finally {
     await emulator.stop();
+  }
+});
+
+test('a backup header and file list decode into their JavaScript types', async () => {
+  const driveC = fs.mkdtempSync(path.join(os.tmpdir(), 'emulator-tedious-'));
+  const emulator = await startEmulator(['--drive', `C=${driveC}`, '--machine-name', 'TILL-3']);
+  try {
+    const connection = await connect(emulator.port);
+    await batch(connection, "CREATE DATABASE h ON (NAME = h_data, FILENAME = 'C:\\h.mdf', SIZE = 1) LOG ON (NAME = h_log, FILENAME = 'C:\\h.ldf', SIZE = 1)");
+    const before = Date.now();
+    await batch(connection, "BACKUP DATABASE h TO DISK = N'C:\\h.bak' WITH COPY_ONLY, INIT, NAME = N'till copy'");
+    const [header] = await batchNamed(connection, "RESTORE HEADERONLY FROM DISK = N'C:\\h.bak'");
+    assert.equal(header.BackupName, 'till copy');
+    assert.equal(header.BackupType, 1);
+    assert.equal(header.Compressed, 0);
+    assert.equal(header.ServerName, 'TILL-3');
+    assert.equal(header.SoftwareVersionMajor, 15);
+    assert.equal(header.IsCopyOnly, true);
+    assert.equal(header.IsDamaged, false);
+    assert.ok(header.BackupStartDate instanceof Date);
+    // tedious reads datetime as UTC by default; the server wrote local time, so allow a day either way.
+    assert.ok(Math.abs(header.BackupStartDate.getTime() - before) < 86400000);
+    assert.match(header.BackupSetGUID, /^[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}$/);
+    assert.equal(header.BackupSize, fs.statSync(path.join(driveC, 'h.bak')).size);
+    assert.equal(header.CompressedBackupSize, String(fs.statSync(path.join(driveC, 'h.bak')).size));
+    assert.equal(header.FirstLSN, null);
+    assert.equal(header.EncryptorThumbprint, null);
+
+    const files = await batchNamed(connection, "RESTORE FILELISTONLY FROM DISK = N'C:\\h.bak' WITH FILE = 1");
+    assert.deepEqual(files.map((f) => [f.LogicalName, f.Type, f.FileGroupName, f.Size, f.MaxSize, f.FileID, f.IsPresent]),
+      [['h_data', 'D', 'PRIMARY', 1048576, 35184372080640, '1', true],
+        ['h_log', 'L', null, 1048576, 2199023255552, '2', true]]);
+    await close(connection);
+  } finally {
+    await emulator.stop();
+    fs.rmSync(driveC, { recursive: true, force: true });
   }
 });

@@ -1,6 +1,8 @@
 // Writing and reading the backup file layout.
 #include "backup_format.h"
 
+#include "datetime.h"
+#include "guid.h"
 #include "record_io.h"
 
 #include <cerrno>
@@ -15,8 +17,10 @@
 namespace emulator {
 namespace {
 
-constexpr char magic[] = "SQLSERVER-EMULATOR-BACKUP 1\n";
-constexpr size_t magic_size = sizeof(magic) - 1;
+// Both formats' magic lines have the same length.
+constexpr char magic_v1[] = "SQLSERVER-EMULATOR-BACKUP 1\n";
+constexpr char magic_v2[] = "SQLSERVER-EMULATOR-BACKUP 2\n";
+constexpr size_t magic_size = sizeof(magic_v2) - 1;
 constexpr uint64_t max_description = uint64_t{1} << 30;
 
 void write_all(int fd, const void* data, size_t size) {
@@ -55,25 +59,99 @@ uint64_t read_u64(int fd, uint64_t offset) {
     return value;
 }
 
+void optional_record(std::ostream& out, const char16_t* key, const std::optional<std::u16string>& value) {
+    if (value) write_record(out, {key, *value});
+}
+
+void optional_record(std::ostream& out, const char16_t* key, const std::optional<DateTime>& value) {
+    if (value) write_record(out, {key, datetime_text(*value)});
+}
+
 std::string describe(const BackupDescription& description) {
     std::ostringstream out;
     write_record(out, {u"database", description.database});
+    write_record(out, {u"software_version", to_u16(description.server_version.major),
+                       to_u16(description.server_version.minor), to_u16(description.server_version.build)});
+    write_record(out, {u"database_version", to_u16(description.database_version)});
+    optional_record(out, u"name", description.name);
+    optional_record(out, u"description", description.description);
+    optional_record(out, u"user_name", description.user_name);
+    optional_record(out, u"server_name", description.server_name);
+    optional_record(out, u"machine_name", description.machine_name);
+    optional_record(out, u"database_created", description.database_created);
+    optional_record(out, u"started", description.started);
+    write_record(out, {u"copy_only", description.copy_only ? u"1" : u"0"});
+    write_record(out, {u"checksums", description.checksums ? u"1" : u"0"});
+    if (description.backup_set) write_record(out, {u"backup_set", guid_text(*description.backup_set)});
     for (const auto& file : description.files)
-        write_record(out, {u"file", file.logical, file.filename, file.kind == FileKind::data ? u"data" : u"log"});
+        write_record(out, {u"file", file.logical, file.filename, file.kind == FileKind::data ? u"data" : u"log",
+                           to_u16(file.max_pages), to_u16(file.growth), file.growth_percent ? u"%" : u"pages"});
     write_tables(out, description.tables);
     write_record(out, {u"data_bytes", to_u16(static_cast<int64_t>(description.data_bytes))});
     return out.str();
 }
 
-BackupDescription parse_description(const std::string& text) {
+// What only the end of a backup knows. The time is a placeholder when the
+// length alone matters.
+std::string trailer(const BackupDescription& description) {
+    std::ostringstream out;
+    write_record(out, {u"finished", datetime_text(description.finished.value_or(DateTime{}))});
+    return out.str();
+}
+
+DateTime date_field(const std::u16string& field) {
+    const auto value = parse_datetime(field);
+    if (!value) throw MalformedBackup{};
+    return *value;
+}
+
+int32_t int_field(const std::u16string& field) { return static_cast<int32_t>(number_field(field)); }
+
+// Applies one header record of a format 2 description; false when the record is not one.
+bool read_header_record(const Record& r, BackupDescription& description) {
+    const std::u16string& key = r[0];
+    if (r.size() == 4 && key == u"software_version") {
+        description.server_version = {int_field(r[1]), int_field(r[2]), int_field(r[3])};
+        return true;
+    }
+    if (r.size() != 2) return false;
+    if (key == u"database_version") description.database_version = int_field(r[1]);
+    else if (key == u"name") description.name = r[1];
+    else if (key == u"description") description.description = r[1];
+    else if (key == u"user_name") description.user_name = r[1];
+    else if (key == u"server_name") description.server_name = r[1];
+    else if (key == u"machine_name") description.machine_name = r[1];
+    else if (key == u"database_created") description.database_created = date_field(r[1]);
+    else if (key == u"started") description.started = date_field(r[1]);
+    else if (key == u"copy_only") description.copy_only = r[1] == u"1";
+    else if (key == u"checksums") description.checksums = r[1] == u"1";
+    else if (key == u"backup_set") {
+        description.backup_set = parse_guid(r[1]);
+        if (!description.backup_set) throw MalformedBackup{};
+    } else return false;
+    return true;
+}
+
+DatabaseFile file_record(const Record& r) {
+    const FileKind kind = r[3] == u"log" ? FileKind::log : FileKind::data;
+    DatabaseFile file{r[1], r[2], {}, kind, default_max_pages(kind)};
+    if (r.size() == 7) {
+        file.max_pages = int_field(r[4]);
+        file.growth = int_field(r[5]);
+        file.growth_percent = r[6] == u"%";
+    }
+    return file;
+}
+
+BackupDescription parse_description(const std::string& text, int format) {
     BackupDescription description;
     std::istringstream in(text);
     while (const auto record = read_record(in)) {
         const auto& r = *record;
         if (r[0] == u"database" && r.size() == 2) description.database = r[1];
-        else if (r[0] == u"file" && r.size() == 4)
-            description.files.push_back({r[1], r[2], {}, r[3] == u"log" ? FileKind::log : FileKind::data});
+        else if (r[0] == u"file" && r.size() == (format == 1 ? 4u : 7u)) description.files.push_back(file_record(r));
         else if (r[0] == u"data_bytes" && r.size() == 2) description.data_bytes = static_cast<uint64_t>(number_field(r[1]));
+        else if (format == 2 && read_header_record(r, description)) continue;
         else if (!read_table_record(r, description.tables)) throw MalformedBackup{};
     }
     if (description.database.empty() || description.files.empty()) throw MalformedBackup{};
@@ -81,6 +159,10 @@ BackupDescription parse_description(const std::string& text) {
 }
 
 }  // namespace
+
+uint64_t backup_file_size(const BackupDescription& description) {
+    return magic_size + 8 + describe(description).size() + description.data_bytes + 8 + 8 + trailer(description).size();
+}
 
 bool write_backup(int backup_fd, BackupDescription description, const std::filesystem::path& data_file,
                   uint64_t log_bytes, const CopyProgress& progress) {
@@ -94,13 +176,18 @@ bool write_backup(int backup_fd, BackupDescription description, const std::files
     }
     try {
         const std::string text = describe(description);
-        write_all(backup_fd, magic, magic_size);
+        write_all(backup_fd, magic_v2, magic_size);
         write_u64(backup_fd, text.size());
         write_all(backup_fd, text.data(), text.size());
         const bool finished = data_fd < 0 || copy_bytes(data_fd, 0, backup_fd, description.data_bytes, progress);
         if (data_fd >= 0) ::close(data_fd);
+        data_fd = -1;
         if (!finished) return false;
         write_u64(backup_fd, log_bytes);
+        if (!description.finished) description.finished = local_now();
+        const std::string end = trailer(description);
+        write_u64(backup_fd, end.size());
+        write_all(backup_fd, end.data(), end.size());
         return true;
     } catch (...) {
         if (data_fd >= 0) ::close(data_fd);
@@ -110,8 +197,11 @@ bool write_backup(int backup_fd, BackupDescription description, const std::files
 
 BackupContents read_backup(int backup_fd) {
     char header[magic_size];
-    if (!read_exact(backup_fd, 0, header, magic_size) || std::memcmp(header, magic, magic_size) != 0)
-        throw MalformedBackup{};
+    if (!read_exact(backup_fd, 0, header, magic_size)) throw MalformedBackup{};
+    const int format = std::memcmp(header, magic_v2, magic_size) == 0   ? 2
+                       : std::memcmp(header, magic_v1, magic_size) == 0 ? 1
+                                                                         : 0;
+    if (format == 0) throw MalformedBackup{};
     const uint64_t text_size = read_u64(backup_fd, magic_size);
     if (text_size > max_description) throw MalformedBackup{};
     std::string text(text_size, '\0');
@@ -119,17 +209,43 @@ BackupContents read_backup(int backup_fd) {
 
     BackupContents contents;
     try {
-        contents.description = parse_description(text);
+        contents.description = parse_description(text, format);
     } catch (const std::runtime_error&) {
         throw MalformedBackup{};
     }
     contents.data_offset = magic_size + 8 + text_size;
     struct stat status {};
-    if (::fstat(backup_fd, &status) != 0 ||
-        static_cast<uint64_t>(status.st_size) != contents.data_offset + contents.description.data_bytes + 8)
+    if (::fstat(backup_fd, &status) != 0) throw MalformedBackup{};
+    contents.backup_bytes = static_cast<uint64_t>(status.st_size);
+    const uint64_t log_at = contents.data_offset + contents.description.data_bytes;
+    if (log_at < contents.data_offset || log_at + 8 > contents.backup_bytes) throw MalformedBackup{};
+    contents.log_bytes = read_u64(backup_fd, log_at);
+    if (format == 1) {
+        if (contents.backup_bytes != log_at + 8) throw MalformedBackup{};
+        return contents;
+    }
+    if (log_at + 16 > contents.backup_bytes) throw MalformedBackup{};
+    const uint64_t end_size = read_u64(backup_fd, log_at + 8);
+    if (end_size > max_description || contents.backup_bytes != log_at + 16 + end_size) throw MalformedBackup{};
+    std::string end(end_size, '\0');
+    if (!read_exact(backup_fd, log_at + 16, end.data(), end.size())) throw MalformedBackup{};
+    std::istringstream in(end);
+    try {
+        while (const auto record = read_record(in)) {
+            if ((*record)[0] != u"finished" || record->size() != 2) throw MalformedBackup{};
+            contents.description.finished = date_field((*record)[1]);
+        }
+    } catch (const std::runtime_error&) {
         throw MalformedBackup{};
-    contents.log_bytes = read_u64(backup_fd, contents.data_offset + contents.description.data_bytes);
+    }
     return contents;
+}
+
+uint64_t restored_file_size(const BackupContents& contents, size_t file_index) {
+    const auto& files = contents.description.files;
+    for (size_t i = 0; i < files.size(); ++i)
+        if (files[i].kind == FileKind::data) return i == file_index ? contents.description.data_bytes : contents.log_bytes;
+    return contents.log_bytes;
 }
 
 }  // namespace emulator

@@ -39,6 +39,19 @@ const Database* Catalog::owner_of_file(const std::filesystem::path& host_path, c
     return nullptr;
 }
 
+std::vector<int32_t> file_ids(const std::vector<DatabaseFile>& files) {
+    std::vector<int32_t> ids(files.size(), 0);
+    int32_t next = 3;
+    bool data_seen = false;
+    bool log_seen = false;
+    for (size_t i = 0; i < files.size(); ++i) {
+        bool& seen = files[i].kind == FileKind::data ? data_seen : log_seen;
+        ids[i] = seen ? next++ : (files[i].kind == FileKind::data ? 1 : 2);
+        seen = true;
+    }
+    return ids;
+}
+
 int32_t Catalog::free_dbid() const {
     std::set<int32_t> used;
     for (const auto& [name, database] : databases) used.insert(database.dbid);
@@ -68,8 +81,10 @@ void add_system_databases(Catalog& catalog) {
         database.name = entry.name;
         database.dbid = entry.dbid;
         database.files = {
-            {entry.data_logical, folder + std::u16string(entry.data_file), {}, FileKind::data},
-            {entry.log_logical, folder + std::u16string(entry.log_file), {}, FileKind::log},
+            {entry.data_logical, folder + std::u16string(entry.data_file), {}, FileKind::data, unlimited_pages,
+             default_growth_pages, false},
+            {entry.log_logical, folder + std::u16string(entry.log_file), {}, FileKind::log, log_limit_pages,
+             default_growth_pages, false},
         };
         catalog.databases.emplace(database.name, std::move(database));
     }

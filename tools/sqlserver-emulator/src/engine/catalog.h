@@ -30,18 +30,36 @@ struct Table {
 
 enum class FileKind { data, log };
 
+// Limits and growth in 8-KB pages, as sysaltfiles shows them. Without MAXSIZE a
+// data file may grow until the disk is full (-1) and a log file to 2 TB;
+// without FILEGROWTH both grow by 64 MB (SQL Server 2016 and later).
+inline constexpr int32_t unlimited_pages = -1;
+inline constexpr int32_t log_limit_pages = 268435456;
+inline constexpr int32_t default_growth_pages = 8192;
+
 struct DatabaseFile {
     std::u16string logical;
     std::u16string filename;          // as the statement named it (a Windows path)
     std::filesystem::path host_path;  // where it lives here; empty for the system databases
     FileKind kind = FileKind::data;
+    int32_t max_pages = unlimited_pages;
+    int32_t growth = default_growth_pages;  // pages, or percent when growth_percent
+    bool growth_percent = false;
 };
+
+// The limit a file gets when none is given.
+inline int32_t default_max_pages(FileKind kind) { return kind == FileKind::log ? log_limit_pages : unlimited_pages; }
+
+// SQL Server's file ids: the first data file 1, the first log file 2, the
+// others from 3 in the order they were named.
+std::vector<int32_t> file_ids(const std::vector<DatabaseFile>& files);
 
 struct Database {
     std::u16string name;
     int32_t dbid = 0;
     std::vector<DatabaseFile> files;
     std::map<std::u16string, Table, LessCi> tables;
+    std::optional<DateTime> created;  // unknown for catalogs written before it was kept
 };
 
 struct Login {

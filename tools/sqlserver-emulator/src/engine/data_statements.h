@@ -6,7 +6,8 @@
 
 namespace emulator {
 
-Outcome run_select(StatementContext& context, const SelectStatement& select);
+// `statement_text` names the statement when part of it is not supported.
+Outcome run_select(StatementContext& context, const SelectStatement& select, const std::u16string& statement_text);
 Outcome run_insert(StatementContext& context, const InsertStatement& insert);
 Outcome run_delete(StatementContext& context, const DeleteStatement& remove);
 Outcome run_create_table(StatementContext& context, const CreateTableStatement& create);

@@ -40,9 +40,10 @@ std::u16string os_error_text(int error_number) {
         case ENOTDIR: return os_path_not_found;
         case EACCES:
         case EPERM:
-        case EROFS: return u"5(Access is denied.)";
+        case EROFS:
+        case EISDIR: return os_access_denied;
         case EEXIST: return u"80(The file exists.)";
-        case ENOSPC: return u"112(There is not enough space on the disk.)";
+        case ENOSPC: return os_disk_full;
         default: return u"31(A device attached to the system is not functioning.)";
     }
 }

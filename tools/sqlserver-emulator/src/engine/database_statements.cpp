@@ -2,10 +2,12 @@
 #include "database_statements.h"
 
 #include "database_files.h"
+#include "datetime.h"
 #include "messages.h"
 #include "windows_paths.h"
 
 #include <cerrno>
+#include <map>
 #include <system_error>
 
 namespace emulator {
@@ -18,6 +20,22 @@ struct PlannedFile {
     int64_t size_bytes;
 };
 
+int32_t pages_of_bytes(int64_t bytes) { return static_cast<int32_t>(std::min<int64_t>(bytes / 8192, INT32_MAX)); }
+
+// The file one parenthesised file clause of CREATE DATABASE names, with SQL
+// Server's defaults for what the clause leaves out.
+DatabaseFile described_file(const FileSpec& clause, std::filesystem::path host_path, FileKind kind) {
+    DatabaseFile file{clause.logical, clause.filename, std::move(host_path), kind};
+    file.max_pages = default_max_pages(kind);
+    if (clause.max_size_bytes && *clause.max_size_bytes >= 0) file.max_pages = pages_of_bytes(*clause.max_size_bytes);
+    else if (clause.max_size_bytes && kind == FileKind::data) file.max_pages = unlimited_pages;
+    if (clause.growth) {
+        file.growth_percent = clause.growth_percent;
+        file.growth = clause.growth_percent ? static_cast<int32_t>(*clause.growth) : pages_of_bytes(*clause.growth);
+    }
+    return file;
+}
+
 std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatabaseStatement& create) {
     std::vector<PlannedFile> planned;
     if (create.data_files.empty()) {
@@ -27,7 +45,7 @@ std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatab
         for (const auto& [suffix, kind] : {std::pair{u".mdf", FileKind::data}, std::pair{u"_log.ldf", FileKind::log}}) {
             const auto host = folder / to_utf8(create.name + suffix);
             const std::u16string logical = kind == FileKind::data ? create.name : create.name + u"_log";
-            planned.push_back({{logical, from_utf8(host.string()), host, kind}, default_file_size});
+            planned.push_back({described_file({.logical = logical, .filename = from_utf8(host.string())}, host, kind), default_file_size});
         }
         return planned;
     }
@@ -35,8 +53,7 @@ std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatab
         for (const auto& spec : specs) {
             const auto host = map_windows_path(spec.filename, context.options.drives);
             if (auto problem = new_file_problem(host, spec.filename)) fail({*problem, server_message(1802)});
-            planned.push_back({{spec.logical, spec.filename, *host, kind},
-                               spec.size_bytes > 0 ? spec.size_bytes : default_file_size});
+            planned.push_back({described_file(spec, *host, kind), spec.size_bytes > 0 ? spec.size_bytes : default_file_size});
         }
     };
     add(create.data_files, FileKind::data);
@@ -48,9 +65,25 @@ std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatab
         const auto slash = data.file.filename.find_last_of(u"\\/");
         const std::u16string filename = data.file.filename.substr(0, slash + 1) + create.name + u"_log.ldf";
         if (auto problem = new_file_problem(host, filename)) fail({*problem, server_message(1802)});
-        planned.push_back({{create.name + u"_log", filename, host, FileKind::log}, default_file_size});
+        planned.push_back({described_file({.logical = create.name + u"_log", .filename = filename}, host, FileKind::log), default_file_size});
     }
     return planned;
+}
+
+// A drive without room for its files fails the creation as SQL Server does
+// when it cannot extend a file to its size: 5149 for the file that does not
+// fit, then 1802.
+std::map<char, int64_t> space_needed(StatementContext& context, const std::vector<PlannedFile>& planned) {
+    std::map<char, int64_t> needed;
+    for (const auto& plan : planned) {
+        const auto letter = drive_letter(plan.file.filename);
+        if (!letter) continue;  // the server's own data folder
+        needed[*letter] += plan.size_bytes;
+        const auto free = context.drive_space.free_bytes(*letter);
+        if (free && needed[*letter] > static_cast<int64_t>(*free))
+            fail({server_message(5149, {.path = plan.file.filename, .os_error = os_disk_full}), server_message(1802)});
+    }
+    return needed;
 }
 
 }  // namespace
@@ -59,6 +92,7 @@ Outcome run_create_database(StatementContext& context, const CreateDatabaseState
     if (context.catalog.find_database(create.name) || context.catalog.is_restoring(create.name))
         fail(server_message(1801, {.name = create.name}));
     const auto planned = plan_files(context, create);
+    SpaceReservation space(context.drive_space, space_needed(context, planned));
 
     std::vector<std::filesystem::path> created;
     try {
@@ -77,9 +111,11 @@ Outcome run_create_database(StatementContext& context, const CreateDatabaseState
     Database database;
     database.name = create.name;
     database.dbid = context.catalog.free_dbid();
+    database.created = local_now();
     for (const auto& plan : planned) database.files.push_back(plan.file);
     context.catalog.databases.emplace(database.name, std::move(database));
     context.save();
+    space.keep();
     return {};
 }
 
@@ -88,8 +124,11 @@ Outcome run_drop_database(StatementContext& context, const DropDatabaseStatement
     if (!database) fail(server_message(3701, {.name = drop.name}));
     if (is_system_database(database->name)) fail(server_message(3708, {.name = database->name}));
     if (context.catalog.database_in_use(database->name) || context.catalog.is_restoring(database->name)) fail(server_message(3702, {.name = database->name}));
-    for (const auto& file : database->files)
-        if (!file.host_path.empty()) remove_file_quietly(file.host_path);
+    for (const auto& file : database->files) {
+        if (file.host_path.empty()) continue;
+        give_back(context.drive_space, file.filename, file.host_path);
+        remove_file_quietly(file.host_path);
+    }
     const std::u16string name = database->name;
     context.catalog.databases.erase(name);
     context.save();

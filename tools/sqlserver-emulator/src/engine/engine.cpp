@@ -7,10 +7,11 @@
 #include "data_statements.h"
 #include "database_statements.h"
 #include "fault_rules.h"
-#include "login_procedures.h"
+#include "login_statements.h"
 #include "long_operation.h"
 #include "messages.h"
 #include "parser.h"
+#include "procedures.h"
 #include "session_statements.h"
 
 #include <mutex>
@@ -36,8 +37,10 @@ struct Engine::Impl {
     std::mutex mutex;
     Catalog catalog;
     int next_spid = 51;  // spids below 51 belong to the server's own processes
+    DriveSpace drive_space;
 
-    explicit Impl(EngineOptions engine_options) : options(std::move(engine_options)) {
+    explicit Impl(EngineOptions engine_options)
+        : options(std::move(engine_options)), drive_space(options.drives, options.free_mb) {
         std::filesystem::create_directories(options.state_dir);
         catalog_file = options.state_dir / "catalog.txt";
         catalog = load_catalog(catalog_file);
@@ -54,7 +57,7 @@ struct Engine::Impl {
         return std::visit(
             [&](const auto& body) -> Outcome {
                 using T = std::decay_t<decltype(body)>;
-                if constexpr (std::is_same_v<T, SelectStatement>) return run_select(context, body);
+                if constexpr (std::is_same_v<T, SelectStatement>) return run_select(context, body, statement.text);
                 else if constexpr (std::is_same_v<T, InsertStatement>) return run_insert(context, body);
                 else if constexpr (std::is_same_v<T, DeleteStatement>) return run_delete(context, body);
                 else if constexpr (std::is_same_v<T, CreateTableStatement>) return run_create_table(context, body);
@@ -63,8 +66,10 @@ struct Engine::Impl {
                 else if constexpr (std::is_same_v<T, UseStatement>) return run_use(context, body);
                 else if constexpr (std::is_same_v<T, SetStatement>) return run_set(context, body);
                 else if constexpr (std::is_same_v<T, ExecStatement>) return run_procedure(context, body, statement.text);
-                else if constexpr (std::is_same_v<T, BackupStatement>) return run_backup(context, body);
+                else if constexpr (std::is_same_v<T, BackupStatement>) return run_backup(context, body, statement.text);
                 else if constexpr (std::is_same_v<T, RestoreStatement>) return run_restore(context, body);
+                else if constexpr (std::is_same_v<T, BackupInformationStatement>) return run_backup_information(context, body);
+                else if constexpr (std::is_same_v<T, CreateLoginStatement>) return run_create_login(context, body, statement.text);
                 else if constexpr (std::is_same_v<T, MalformedBatch>) fail(server_message(102, {.name = body.near}));
                 else fail(not_supported(statement.text));
             },
@@ -75,7 +80,13 @@ struct Engine::Impl {
     bool execute(int spid, const Statement& statement, std::chrono::milliseconds delay, ResponseSink& sink) {
         const Command command = command_of(statement.body);
         std::unique_lock lock(mutex);
-        StatementContext context{catalog, lock, options, spid, sink, [this] { save_catalog(catalog, catalog_file); },
+        StatementContext context{catalog,
+                                 lock,
+                                 options,
+                                 drive_space,
+                                 spid,
+                                 sink,
+                                 [this] { save_catalog(catalog, catalog_file); },
                                  delay};
         try {
             const Outcome outcome = run(context, statement);
@@ -139,8 +150,10 @@ BatchEnd Engine::execute_batch(int spid, const std::u16string& sql, ResponseSink
     for (const auto& statement : statements) {
         const MatchedFaults faults = match_faults(impl_->options.faults, statement.text);
         if (faults.drop) return BatchEnd::drop_connection;
-        // A restore that runs spreads its delay over its progress; anything else waits first.
-        const bool spread_delay = std::holds_alternative<RestoreStatement>(statement.body) && !faults.fail_number;
+        // A backup or restore that runs spreads its delay over its progress; anything else waits first.
+        const bool copies_files = std::holds_alternative<RestoreStatement>(statement.body) ||
+                                  std::holds_alternative<BackupStatement>(statement.body);
+        const bool spread_delay = copies_files && !faults.fail_number;
         if (faults.delay.count() > 0 && !spread_delay && !wait_unless_attention(faults.delay, sink))
             return BatchEnd::completed;
         if (faults.fail_number) {

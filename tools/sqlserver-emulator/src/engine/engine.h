@@ -27,6 +27,9 @@ struct EngineOptions {
     std::map<char, std::filesystem::path> drives;    // upper-case letter -> host folder
     std::vector<FaultRule> faults;
     std::u16string sa_password;                      // the password of the login sa
+    std::u16string machine_name;                     // the Windows computer name the server reports
+    bool password_policy = false;                    // passwords must meet Windows' policy
+    std::map<char, int64_t> free_mb;                 // drives whose free space the stand-in plays
 };
 
 // What a LOGIN7 asked for, decoded by the protocol layer.

@@ -1,6 +1,7 @@
 // Fault rule matching and the plausible names for a faked message.
 #include "fault_rules.h"
 
+#include "backup_restore.h"
 #include "messages.h"
 #include "text.h"
 
@@ -21,6 +22,8 @@ MessageArgs arguments_of(const Statement& statement) {
                 }
             } else if constexpr (std::is_same_v<T, DropDatabaseStatement>) {
                 args.name = body.name;
+            } else if constexpr (std::is_same_v<T, CreateLoginStatement>) {
+                args.name = body.name;
             } else if constexpr (std::is_same_v<T, UseStatement>) {
                 args.name = body.database;
             } else if constexpr (std::is_same_v<T, BackupStatement>) {
@@ -32,6 +35,9 @@ MessageArgs arguments_of(const Statement& statement) {
                 args.path = body.device;
                 args.operation = u"RESTORE DATABASE";
                 if (!body.moves.empty()) args.logical = body.moves.front().logical;
+            } else if constexpr (std::is_same_v<T, BackupInformationStatement>) {
+                args.path = body.device;
+                args.operation = information_operation(body);
             } else if constexpr (std::is_same_v<T, ExecStatement>) {
                 args.procedure = body.procedure;
                 if (!body.arguments.empty())
@@ -73,7 +79,8 @@ std::vector<ServerMessage> fault_messages(int32_t number, const Statement& state
     const MessageArgs args = arguments_of(statement);
     std::vector<ServerMessage> messages{server_message(number, args)};
     const bool restore_or_backup = std::holds_alternative<RestoreStatement>(statement.body) ||
-                                   std::holds_alternative<BackupStatement>(statement.body);
+                                   std::holds_alternative<BackupStatement>(statement.body) ||
+                                   std::holds_alternative<BackupInformationStatement>(statement.body);
     if (restore_or_backup && number != 3013 && messages.front().severity > 10)
         messages.push_back(server_message(3013, args));
     if (std::holds_alternative<CreateDatabaseStatement>(statement.body) && (number == 5133 || number == 5170 || number == 5123))

@@ -2,6 +2,7 @@
 #include "login_procedures.h"
 
 #include "messages.h"
+#include "password_policy.h"
 
 #include <initializer_list>
 #include <vector>
@@ -49,7 +50,12 @@ void add_login(StatementContext& context, const ExecStatement& exec) {
     if (context.catalog.find_login(name)) fail(raised_by(15025, name, u"sp_addlogin"));
     const Database* database = context.catalog.find_database(default_database);
     if (!database) fail(raised_by(15010, default_database, u"sp_addlogin"));
-    context.catalog.logins[name] = Login{name, args.optional(1), database->name, false};
+    // sp_addlogin creates the login with CHECK_POLICY at its default, ON.
+    const std::u16string password = args.optional(1);
+    if (context.options.password_policy)
+        if (const auto violation = password_policy_violation(name, password))
+            fail(server_message(*violation, {.procedure = u"sp_addlogin"}));
+    context.catalog.logins[name] = Login{name, password, database->name, false};
     context.save();
 }
 
@@ -97,13 +103,14 @@ void set_default_database(StatementContext& context, const ExecStatement& exec) 
 
 }  // namespace
 
-Outcome run_procedure(StatementContext& context, const ExecStatement& exec, const std::u16string& statement_text) {
+std::optional<Outcome> run_login_procedure(StatementContext& context, const ExecStatement& exec,
+                                           const std::u16string& statement_text) {
     if (equals_ci(exec.procedure, u"sp_addlogin")) add_login(context, exec);
     else if (equals_ci(exec.procedure, u"sp_droplogin")) drop_login(context, exec);
     else if (equals_ci(exec.procedure, u"sp_addsrvrolemember")) add_server_role_member(context, exec, statement_text);
     else if (equals_ci(exec.procedure, u"sp_defaultdb")) set_default_database(context, exec);
-    else fail(not_supported(statement_text));
-    return {};
+    else return std::nullopt;
+    return Outcome{};
 }
 
 }  // namespace emulator

@@ -5,9 +5,12 @@
 #include "statement_context.h"
 #include "statements.h"
 
+#include <optional>
+
 namespace emulator {
 
-// Runs the procedure; an unknown procedure is not supported.
-Outcome run_procedure(StatementContext& context, const ExecStatement& exec, const std::u16string& statement_text);
+// Runs the procedure when it is one of these; nullopt otherwise.
+std::optional<Outcome> run_login_procedure(StatementContext& context, const ExecStatement& exec,
+                                           const std::u16string& statement_text);
 
 }  // namespace emulator

@@ -18,7 +18,8 @@ struct MessageArgs {
     std::u16string operation{};  // "RESTORE DATABASE" or "BACKUP DATABASE"
     std::u16string os_error{};   // operating system error rendering; empty: the number's usual one
     std::u16string procedure{};  // system procedure raising the message
-    int64_t count = 0;         // percent or pages
+    int64_t count = 0;         // percent, pages, or bytes needed
+    int64_t available = 0;     // bytes free
     int64_t milliseconds = 0;  // elapsed time of a backup or restore
 };
 
@@ -32,5 +33,7 @@ ServerMessage not_supported(const std::u16string& statement_text);
 // Operating system error renderings, as SQL Server prints them.
 inline constexpr char16_t os_file_not_found[] = u"2(The system cannot find the file specified.)";
 inline constexpr char16_t os_path_not_found[] = u"3(The system cannot find the path specified.)";
+inline constexpr char16_t os_access_denied[] = u"5(Access is denied.)";
+inline constexpr char16_t os_disk_full[] = u"112(There is not enough space on the disk.)";
 
 }  // namespace emulator

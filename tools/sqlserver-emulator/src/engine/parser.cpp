@@ -53,6 +53,7 @@ private:
         if (accept_word(u"CREATE")) {
             if (accept_word(u"TABLE")) return create_table();
             if (accept_word(u"DATABASE")) return create_database();
+            if (accept_word(u"LOGIN")) return create_login();
             throw Unsupported{};
         }
         if (accept_word(u"DROP")) {
@@ -135,12 +136,69 @@ private:
         } else if (at_literal()) {
             item.kind = SelectItem::Kind::constant;
             item.constant = literal();
+        } else if (current().kind == Kind::word && is_symbol(ahead(1), u"(")) {
+            item.kind = SelectItem::Kind::function;
+            item.function = converted_call();
         } else {
-            if (is_symbol(ahead(1), u"(") || current().text.starts_with(u"@")) throw Unsupported{};
+            if (current().text.starts_with(u"@")) throw Unsupported{};
             item.column = column_ref();
         }
         item.alias = optional_alias();
         return item;
+    }
+
+    // CONVERT(nvarchar(n), f(...)), CAST(f(...) AS nvarchar(n)) or f(...).
+    FunctionCall converted_call() {
+        if (accept_word(u"CONVERT")) {
+            expect_symbol(u"(");
+            const int32_t length = nvarchar_type();
+            expect_symbol(u",");
+            FunctionCall call = function_call();
+            if (is_symbol(current(), u",")) throw Unsupported{};  // a style means nothing to nvarchar
+            expect_symbol(u")");
+            call.nvarchar_length = length;
+            return call;
+        }
+        if (accept_word(u"CAST")) {
+            expect_symbol(u"(");
+            FunctionCall call = function_call();
+            expect_word(u"AS");
+            call.nvarchar_length = nvarchar_type();
+            expect_symbol(u")");
+            return call;
+        }
+        return function_call();
+    }
+
+    // nvarchar or nvarchar(n); CAST and CONVERT give a bare nvarchar 30 characters.
+    int32_t nvarchar_type() {
+        if (current().kind != Kind::word && current().kind != Kind::bracketed) syntax_error();
+        if (!equals_ci(advance().text, u"NVARCHAR")) throw Unsupported{};
+        if (!accept_symbol(u"(")) return 30;
+        if (is_word(current(), u"MAX")) throw Unsupported{};
+        const int32_t length = integer();
+        if (length < 1 || length > 4000) throw Unsupported{};
+        expect_symbol(u")");
+        return length;
+    }
+
+    // Only a call of one of the two functions; any other expression is valid
+    // T-SQL the stand-in does not evaluate.
+    FunctionCall function_call() {
+        if (current().kind != Kind::word) throw Unsupported{};
+        FunctionCall call{to_upper(advance().text), {}, std::nullopt};
+        if (call.name != u"IS_SRVROLEMEMBER" && call.name != u"SERVERPROPERTY") throw Unsupported{};
+        expect_symbol(u"(");
+        if (!is_symbol(current(), u")")) {
+            do {
+                if (!is_string_token(current()) && !is_word(current(), u"NULL")) throw Unsupported{};
+                call.arguments.push_back(literal());
+            } while (accept_symbol(u","));
+        }
+        expect_symbol(u")");
+        const size_t most = call.name == u"SERVERPROPERTY" ? 1 : 2;
+        if (call.arguments.empty() || call.arguments.size() > most) throw Unsupported{};
+        return call;
     }
 
     InsertStatement insert() {
@@ -239,6 +297,37 @@ private:
         return create;
     }
 
+    // A SQL Server login; FROM WINDOWS, CERTIFICATE or ASYMMETRIC KEY, a
+    // hashed password, MUST_CHANGE, SID and CREDENTIAL are not implemented.
+    CreateLoginStatement create_login() {
+        CreateLoginStatement login;
+        login.name = name();
+        if (!accept_word(u"WITH")) throw Unsupported{};
+        expect_word(u"PASSWORD");
+        expect_symbol(u"=");
+        if (!is_string_token(current())) throw Unsupported{};
+        login.password = string_literal();
+        if (is_word(current(), u"HASHED") || is_word(current(), u"MUST_CHANGE")) throw Unsupported{};
+        while (accept_symbol(u",")) {
+            if (current().kind != Kind::word) syntax_error();
+            const std::u16string option = to_upper(advance().text);
+            expect_symbol(u"=");
+            if (option == u"DEFAULT_DATABASE") login.default_database = name();
+            else if (option == u"DEFAULT_LANGUAGE") login.default_language = name();
+            else if (option == u"CHECK_EXPIRATION") login.check_expiration = on_or_off();
+            else if (option == u"CHECK_POLICY") login.check_policy = on_or_off();
+            else throw Unsupported{};
+        }
+        finish();
+        return login;
+    }
+
+    bool on_or_off() {
+        if (accept_word(u"ON")) return true;
+        expect_word(u"OFF");
+        return false;
+    }
+
     std::vector<FileSpec> file_specs() {
         std::vector<FileSpec> specs;
         do {
@@ -260,12 +349,12 @@ private:
                 spec.filename = string_literal();
             } else if (option == u"SIZE") {
                 spec.size_bytes = file_size();
-            } else if (option == u"MAXSIZE" || option == u"FILEGROWTH") {
-                // Growth limits do not matter to files that never grow here.
-                if (!accept_word(u"UNLIMITED")) {
-                    integer();
-                    if (!accept_symbol(u"%")) unit_multiplier();
-                }
+            } else if (option == u"MAXSIZE") {
+                spec.max_size_bytes = accept_word(u"UNLIMITED") ? -1 : file_size();
+            } else if (option == u"FILEGROWTH") {
+                spec.growth = integer();
+                spec.growth_percent = accept_symbol(u"%");
+                if (!spec.growth_percent) *spec.growth *= unit_multiplier();
             } else {
                 throw Unsupported{};
             }
@@ -364,20 +453,41 @@ private:
         backup.device = string_literal();
         if (accept_word(u"WITH")) {
             do {
-                if (current().kind != Kind::word) syntax_error();
-                const std::u16string option = to_upper(advance().text);
-                static constexpr std::array<std::u16string_view, 12> accepted = {
-                    u"INIT", u"NOINIT", u"FORMAT", u"NOFORMAT", u"SKIP", u"NOSKIP", u"NOUNLOAD",
-                    u"STATS", u"NAME", u"DESCRIPTION", u"CHECKSUM", u"NO_COMPRESSION"};
-                if (!equals_any_ci(accepted, option)) throw Unsupported{};
-                if (accept_symbol(u"=")) literal();
+                backup_option(backup);
             } while (accept_symbol(u","));
         }
         finish();
         return backup;
     }
 
-    RestoreStatement restore() {
+    void backup_option(BackupStatement& backup) {
+        if (current().kind != Kind::word) syntax_error();
+        const std::u16string option = to_upper(advance().text);
+        if (option == u"INIT" || option == u"FORMAT") {
+            backup.init = true;
+        } else if (option == u"NOINIT") {
+            backup.init = false;
+        } else if (option == u"COPY_ONLY") {
+            backup.copy_only = true;
+        } else if (option == u"CHECKSUM") {
+            backup.checksum = true;
+        } else if (option == u"NO_CHECKSUM") {
+            backup.checksum = false;
+        } else if (option == u"STATS") {
+            backup.stats_percent = accept_symbol(u"=") ? integer() : 10;
+            if (backup.stats_percent < 1 || backup.stats_percent > 100) syntax_error();
+        } else if (option == u"NAME" || option == u"DESCRIPTION") {
+            expect_symbol(u"=");
+            (option == u"NAME" ? backup.name : backup.description) = string_literal();
+        } else if (option != u"NOFORMAT" && option != u"SKIP" && option != u"NOSKIP" && option != u"NOUNLOAD" &&
+                   option != u"NO_COMPRESSION") {
+            throw Unsupported{};
+        }
+    }
+
+    StatementBody restore() {
+        if (accept_word(u"HEADERONLY")) return backup_information(BackupInformationStatement::Kind::header);
+        if (accept_word(u"FILELISTONLY")) return backup_information(BackupInformationStatement::Kind::file_list);
         RestoreStatement restore;
         if (!accept_word(u"DATABASE")) throw Unsupported{};
         restore.database = name();
@@ -392,6 +502,28 @@ private:
         }
         finish();
         return restore;
+    }
+
+    BackupInformationStatement backup_information(BackupInformationStatement::Kind kind) {
+        BackupInformationStatement information{kind, {}};
+        expect_word(u"FROM");
+        if (!accept_word(u"DISK")) throw Unsupported{};
+        expect_symbol(u"=");
+        information.device = string_literal();
+        if (accept_word(u"WITH")) {
+            do {
+                if (current().kind != Kind::word) syntax_error();
+                const std::u16string option = to_upper(advance().text);
+                if (option == u"FILE") {
+                    expect_symbol(u"=");
+                    if (integer() != 1) throw Unsupported{};  // backups here hold one set
+                } else if (option != u"NOUNLOAD") {
+                    throw Unsupported{};
+                }
+            } while (accept_symbol(u","));
+        }
+        finish();
+        return information;
     }
 
     void restore_option(RestoreStatement& restore) {

@@ -15,6 +15,12 @@ std::u16string_view without_trailing_blanks(std::u16string_view text) {
     return text;
 }
 
+std::optional<int64_t> integer_value(const Value& value) {
+    if (const auto* number = std::get_if<int32_t>(&value)) return *number;
+    if (const auto* number = std::get_if<int64_t>(&value)) return *number;
+    return std::nullopt;
+}
+
 }  // namespace
 
 int32_t convert_to_int(const std::u16string& text) {
@@ -33,9 +39,10 @@ bool values_equal(const Value& left, const Value& right) {
     const auto* left_text = std::get_if<std::u16string>(&left);
     const auto* right_text = std::get_if<std::u16string>(&right);
     if (left_text && right_text) return equals_ci(without_trailing_blanks(*left_text), without_trailing_blanks(*right_text));
-    const int32_t a = left_text ? convert_to_int(*left_text) : std::get<int32_t>(left);
-    const int32_t b = right_text ? convert_to_int(*right_text) : std::get<int32_t>(right);
-    return a == b;
+    const auto a = left_text ? std::optional<int64_t>(convert_to_int(*left_text)) : integer_value(left);
+    const auto b = right_text ? std::optional<int64_t>(convert_to_int(*right_text)) : integer_value(right);
+    if (a && b) return *a == *b;
+    return left == right;
 }
 
 QueryScope::QueryScope(std::vector<Source> sources) : sources_(std::move(sources)) {}

@@ -27,6 +27,9 @@ std::string escape(const std::string& field) {
 // false -Wrestrict alarm about prefix concatenation quiet in optimised builds.
 std::u16string value_field(const Value& value) {
     if (std::holds_alternative<std::monostate>(value)) return null_marker;
+    // User tables hold only int and character columns.
+    if (!std::holds_alternative<int32_t>(value) && !std::holds_alternative<std::u16string>(value))
+        throw std::logic_error("a stored value is neither int nor text");
     std::u16string field(1, std::holds_alternative<int32_t>(value) ? u'i' : u's');
     if (const auto* number = std::get_if<int32_t>(&value)) field += to_u16(*number);
     else field += std::get<std::u16string>(value);

@@ -2,6 +2,8 @@
 // the end of each statement. The protocol layer turns these into TDS tokens.
 #pragma once
 
+#include <array>
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,14 +23,48 @@ struct ServerMessage {
     int32_t line = 1;
 };
 
-enum class ColumnType { nvarchar, int32 };
+// The SQL Server data types a result column can have. int32 is int; bit,
+// tinyint and smallint carry their values as int32_t, bigint and numeric as
+// int64_t.
+enum class ColumnType {
+    nvarchar,
+    int32,
+    smallint,
+    tinyint,
+    bigint,
+    bit,
+    numeric,           // numeric(precision, 0)
+    datetime,
+    uniqueidentifier,
+    varbinary,
+    character,         // char(n), in the server's code page
+};
 
 struct Column {
     std::u16string name;
     ColumnType type;
+    // The declared length of nvarchar (characters), char (characters) and
+    // varbinary (bytes). 0 leaves an nvarchar column as wide as its widest value.
+    int32_t length = 0;
+    uint8_t precision = 0;  // numeric only; the scale is always 0
 };
 
-using Value = std::variant<std::monostate, int32_t, std::u16string>;  // monostate is NULL
+// A datetime: milliseconds since 1900-01-01 00:00:00 of the server's local time.
+struct DateTime {
+    int64_t milliseconds = 0;
+    auto operator<=>(const DateTime&) const = default;
+};
+
+// A uniqueidentifier, its bytes in the order its text form shows them.
+struct Guid {
+    std::array<uint8_t, 16> bytes{};
+    auto operator<=>(const Guid&) const = default;
+};
+
+using Binary = std::vector<uint8_t>;
+
+// monostate is NULL.
+using Value = std::variant<std::monostate, int32_t, std::u16string, int64_t, DateTime, Guid, Binary>;
 
 struct ResultSet {
     std::vector<Column> columns;

@@ -2,14 +2,18 @@
 // then the catalog change under it again.
 #include "backup_restore.h"
 
+#include "backup_device.h"
 #include "backup_format.h"
 #include "database_files.h"
+#include "datetime.h"
 #include "long_operation.h"
 #include "messages.h"
+#include "progress_reporter.h"
 #include "windows_paths.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <map>
 #include <system_error>
 #include <unistd.h>
 
@@ -21,41 +25,12 @@ struct RestoreTarget {
     std::u16string filename;     // where it goes, as the statement names it
     std::filesystem::path host_path;
     std::filesystem::path temporary;
+    uint64_t size = 0;  // what the restored file will take
 };
-
-// The 3211 progress messages of a restore, each after its share of the delay.
-class ProgressReporter {
-public:
-    ProgressReporter(StatementContext& context, int stats_percent)
-        : context_(context), step_(stats_percent) {}
-
-    // False when the client asked for attention.
-    bool report_up_to(int percent) {
-        while (step_ > 0 && next_ + step_ <= percent) {
-            next_ += step_;
-            if (!wait_unless_attention(context_.delay * step_ / 100, context_.sink)) return false;
-            context_.sink.message(server_message(3211, {.count = next_}));
-        }
-        return !context_.sink.attention_requested();
-    }
-
-private:
-
-    StatementContext& context_;
-    int step_;
-    int next_ = 0;
-};
-
-int open_backup_device(const std::u16string& device, const DriveMap& drives, const MessageArgs& args) {
-    const auto host = map_windows_path(device, drives);
-    if (!host) terminate_with(server_message(3201, {.path = device, .os_error = os_path_not_found}), args);
-    const int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) terminate_with(server_message(3201, {.path = device, .os_error = os_error_text(errno)}), args);
-    return fd;
-}
 
 std::vector<RestoreTarget> plan_targets(StatementContext& context, const RestoreStatement& restore,
-                                        const BackupDescription& backup, const MessageArgs& args) {
+                                        const BackupContents& contents, const MessageArgs& args) {
+    const BackupDescription& backup = contents.description;
     for (const auto& move : restore.moves) {
         bool known = false;
         for (const auto& file : backup.files) known = known || equals_ci(file.logical, move.logical);
@@ -66,8 +41,9 @@ std::vector<RestoreTarget> plan_targets(StatementContext& context, const Restore
         terminate_with(server_message(3154, {.name = existing->name}), args);
 
     std::vector<RestoreTarget> targets;
-    for (const auto& file : backup.files) {
-        RestoreTarget target{&file, file.filename, {}, {}};
+    for (size_t index = 0; index < backup.files.size(); ++index) {
+        const DatabaseFile& file = backup.files[index];
+        RestoreTarget target{&file, file.filename, {}, {}, restored_file_size(contents, index)};
         for (const auto& move : restore.moves)
             if (equals_ci(move.logical, file.logical)) target.filename = move.target;
         const auto host = map_windows_path(target.filename, context.options.drives);
@@ -89,6 +65,33 @@ std::vector<RestoreTarget> plan_targets(StatementContext& context, const Restore
         targets.push_back(std::move(target));
     }
     return targets;
+}
+
+// The bytes each drive must find: the new files' sizes, less the files they
+// replace in place. SQL Server adds them up per volume before it writes
+// anything and refuses with 3257 when a volume falls short.
+std::map<char, int64_t> space_needed(StatementContext& context, const std::vector<RestoreTarget>& targets,
+                                     const MessageArgs& args) {
+    std::map<char, int64_t> needed;
+    for (const auto& target : targets) {
+        const auto letter = drive_letter(target.filename);
+        if (!letter) continue;
+        std::error_code error;
+        const uint64_t replaced = std::filesystem::exists(target.host_path, error)
+                                      ? std::filesystem::file_size(target.host_path, error)
+                                      : 0;
+        needed[*letter] += static_cast<int64_t>(target.size) - static_cast<int64_t>(error ? 0 : replaced);
+    }
+    for (const auto& [letter, bytes] : needed) {
+        const auto free = context.drive_space.free_bytes(letter);
+        // The volume as Windows names its root; the rendering is not confirmed by a transcript.
+        if (free && bytes > static_cast<int64_t>(*free))
+            terminate_with(server_message(3257, {.path = std::u16string(1, static_cast<char16_t>(letter)) + u":\\",
+                                                 .count = bytes,
+                                                 .available = static_cast<int64_t>(*free)}),
+                           args);
+    }
+    return needed;
 }
 
 // A target file that could not be written.
@@ -138,13 +141,10 @@ Outcome run_restore(StatementContext& context, const RestoreStatement& restore) 
         terminate_with(server_message(3101), args);
 
     FileHandle backup(open_backup_device(restore.device, context.options.drives, args));
-    BackupContents contents;
-    try {
-        contents = read_backup(backup.get());
-    } catch (const MalformedBackup&) {
-        terminate_with(server_message(3241, {.path = restore.device}), args);
-    }
-    const auto targets = plan_targets(context, restore, contents.description, args);
+    BackupContents contents = read_backup_device(backup.get(), restore.device, args);
+    check_backup_version(contents.description, args);
+    const auto targets = plan_targets(context, restore, contents, args);
+    SpaceReservation space(context.drive_space, space_needed(context, targets, args));
 
     const Stopwatch stopwatch;
     bool finished = false;
@@ -181,7 +181,9 @@ Outcome run_restore(StatementContext& context, const RestoreStatement& restore) 
         for (const auto& old : existing->files) {
             bool reused = false;
             for (const auto& target : targets) reused = reused || old.host_path == target.host_path;
-            if (!reused && !old.host_path.empty()) remove_file_quietly(old.host_path);
+            if (reused || old.host_path.empty()) continue;
+            give_back(context.drive_space, old.filename, old.host_path);
+            remove_file_quietly(old.host_path);
         }
         context.catalog.databases.erase(restored.name);
     } else {
@@ -189,11 +191,17 @@ Outcome run_restore(StatementContext& context, const RestoreStatement& restore) 
     }
     for (const auto& target : targets) {
         std::filesystem::rename(target.temporary, target.host_path);
-        restored.files.push_back({target.source->logical, target.filename, target.host_path, target.source->kind});
+        DatabaseFile file = *target.source;
+        file.filename = target.filename;
+        file.host_path = target.host_path;
+        restored.files.push_back(std::move(file));
     }
+    // Like a database created now, as sys.databases shows a restored one.
+    restored.created = local_now();
     restored.tables = std::move(contents.description.tables);
     context.catalog.databases[restored.name] = restored;
     context.save();
+    space.keep();
 
     int64_t total_pages = 0;
     for (const auto& file : restored.files) {

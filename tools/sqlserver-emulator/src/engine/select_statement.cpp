@@ -1,6 +1,8 @@
-// SELECT: column lists, COUNT and constants over a comma join.
+// SELECT: column lists, COUNT, constants and built-in functions over a comma
+// join, or without FROM.
 #include "data_statements.h"
 
+#include "builtin_functions.h"
 #include "messages.h"
 #include "query_scope.h"
 
@@ -11,21 +13,45 @@ bool is_count(const SelectItem& item) {
     return item.kind == SelectItem::Kind::count_rows || item.kind == SelectItem::Kind::count_column;
 }
 
-ColumnType constant_type(const Value& value) {
-    return std::holds_alternative<int32_t>(value) ? ColumnType::int32 : ColumnType::nvarchar;
+bool is_constant(const SelectItem& item) {
+    return item.kind == SelectItem::Kind::constant || item.kind == SelectItem::Kind::function;
 }
 
-ResultSet aggregate(const QueryScope& scope, const std::vector<SelectItem>& items, const std::vector<RowTuple>& rows) {
+// The column and value of each constant or function item, computed once;
+// nullopt for the other items.
+using Constants = std::vector<std::optional<FunctionResult>>;
+
+Constants evaluate_constants(StatementContext& context, const std::vector<SelectItem>& items,
+                             const std::u16string& statement_text) {
+    Constants constants;
+    for (const auto& item : items) {
+        std::optional<FunctionResult> constant;
+        if (item.kind == SelectItem::Kind::function) {
+            constant = call_function(context, item.function, statement_text);
+        } else if (item.kind == SelectItem::Kind::constant) {
+            const ColumnType type =
+                std::holds_alternative<int32_t>(item.constant) ? ColumnType::int32 : ColumnType::nvarchar;
+            constant = FunctionResult{{u"", type}, item.constant};
+        }
+        if (constant) constant->column.name = item.alias;  // unnamed expressions have empty names
+        constants.push_back(std::move(constant));
+    }
+    return constants;
+}
+
+ResultSet aggregate(const QueryScope& scope, const std::vector<SelectItem>& items, const Constants& constants,
+                    const std::vector<RowTuple>& rows) {
     ResultSet result;
     std::vector<Value> row;
-    for (const auto& item : items) {
-        if (!is_count(item) && item.kind != SelectItem::Kind::constant) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        const SelectItem& item = items[i];
+        if (!is_count(item) && !is_constant(item)) {
             const std::u16string name = item.kind == SelectItem::Kind::all_columns ? u"*" : item.column.written();
             fail(server_message(8120, {.name = name}));
         }
-        if (item.kind == SelectItem::Kind::constant) {
-            result.columns.push_back({item.alias, constant_type(item.constant)});
-            row.push_back(item.constant);
+        if (is_constant(item)) {
+            result.columns.push_back(constants[i]->column);
+            row.push_back(constants[i]->value);
             continue;
         }
         int32_t count = static_cast<int32_t>(rows.size());
@@ -42,14 +68,16 @@ ResultSet aggregate(const QueryScope& scope, const std::vector<SelectItem>& item
     return result;
 }
 
-ResultSet project(const QueryScope& scope, const std::vector<SelectItem>& items, const std::vector<RowTuple>& rows) {
+ResultSet project(const QueryScope& scope, const std::vector<SelectItem>& items, const Constants& constants,
+                  const std::vector<RowTuple>& rows) {
     struct Output {
         std::optional<BoundColumn> column;  // nullopt: a constant
         Value constant;
     };
     ResultSet result;
     std::vector<Output> outputs;
-    for (const auto& item : items) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        const SelectItem& item = items[i];
         switch (item.kind) {
             case SelectItem::Kind::all_columns:
                 if (scope.sources().empty()) fail(server_message(263));
@@ -61,14 +89,15 @@ ResultSet project(const QueryScope& scope, const std::vector<SelectItem>& items,
                 break;
             case SelectItem::Kind::column: {
                 const BoundColumn bound = scope.bind(item.column);
-                const Column& column = scope.sources()[bound.table].table.columns[bound.column];
-                result.columns.push_back({item.alias.empty() ? column.name : item.alias, column.type});
+                Column column = scope.sources()[bound.table].table.columns[bound.column];
+                if (!item.alias.empty()) column.name = item.alias;
+                result.columns.push_back(column);
                 outputs.push_back({bound, {}});
                 break;
             }
             default:
-                result.columns.push_back({item.alias, constant_type(item.constant)});
-                outputs.push_back({std::nullopt, item.constant});
+                result.columns.push_back(constants[i]->column);
+                outputs.push_back({std::nullopt, constants[i]->value});
         }
     }
     for (const auto& tuple : rows) {
@@ -82,7 +111,8 @@ ResultSet project(const QueryScope& scope, const std::vector<SelectItem>& items,
 
 }  // namespace
 
-Outcome run_select(StatementContext& context, const SelectStatement& select) {
+Outcome run_select(StatementContext& context, const SelectStatement& select, const std::u16string& statement_text) {
+    const Constants constants = evaluate_constants(context, select.items, statement_text);
     std::vector<QueryScope::Source> sources;
     for (const auto& ref : select.from) sources.push_back({read_table(context, ref.table), ref.alias});
     const QueryScope scope(std::move(sources));
@@ -90,7 +120,8 @@ Outcome run_select(StatementContext& context, const SelectStatement& select) {
 
     bool any_count = false;
     for (const auto& item : select.items) any_count = any_count || is_count(item);
-    const ResultSet result = any_count ? aggregate(scope, select.items, rows) : project(scope, select.items, rows);
+    const ResultSet result = any_count ? aggregate(scope, select.items, constants, rows)
+                                       : project(scope, select.items, constants, rows);
     context.sink.rows(result);
     return {result.rows.size(), false};
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalog.h"
+#include "drive_space.h"
 #include "engine.h"
 #include "response_sink.h"
 
@@ -31,6 +32,7 @@ struct StatementContext {
     // file work releases it in between and looks the catalog up again after.
     std::unique_lock<std::mutex>& lock;
     const EngineOptions& options;
+    DriveSpace& drive_space;
     int spid;
     ResponseSink& sink;
     std::function<void()> save;     // persists the catalog after a change

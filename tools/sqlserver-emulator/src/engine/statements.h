@@ -31,11 +31,20 @@ struct Comparison {
     Operand right;
 };
 
+// A call of a built-in function in a select list, with literal arguments,
+// possibly converted to nvarchar(n) by CONVERT or CAST.
+struct FunctionCall {
+    std::u16string name;  // in capitals: IS_SRVROLEMEMBER or SERVERPROPERTY
+    std::vector<Value> arguments;
+    std::optional<int32_t> nvarchar_length;  // set when converted
+};
+
 struct SelectItem {
-    enum class Kind { column, count_rows, count_column, all_columns, constant };
+    enum class Kind { column, count_rows, count_column, all_columns, constant, function };
     Kind kind = Kind::column;
     ColumnRef column;  // for column and count_column
     Value constant;
+    FunctionCall function;
     std::u16string alias;
 };
 
@@ -76,7 +85,10 @@ struct CreateTableStatement {
 struct FileSpec {
     std::u16string logical;
     std::u16string filename;
-    int64_t size_bytes = 0;  // 0: the default size
+    int64_t size_bytes = 0;                 // 0: the default size
+    std::optional<int64_t> max_size_bytes{};  // nullopt: the default; -1: UNLIMITED
+    std::optional<int64_t> growth{};          // bytes, or percent when growth_percent
+    bool growth_percent = false;
 };
 
 struct CreateDatabaseStatement {
@@ -113,6 +125,12 @@ struct MoveOption {
 struct BackupStatement {
     std::u16string database;
     std::u16string device;
+    bool init = false;       // INIT or FORMAT: overwrite the file's backup sets
+    bool copy_only = false;
+    bool checksum = false;
+    int stats_percent = 0;   // 0: no progress messages
+    std::optional<std::u16string> name{};
+    std::optional<std::u16string> description{};
 };
 
 struct RestoreStatement {
@@ -121,6 +139,24 @@ struct RestoreStatement {
     int stats_percent = 0;  // 0: no progress messages
     bool replace = false;
     std::vector<MoveOption> moves;
+};
+
+// CREATE LOGIN name WITH PASSWORD = '...' and the options of a SQL Server login.
+struct CreateLoginStatement {
+    std::u16string name;
+    std::u16string password;
+    std::optional<std::u16string> default_database{};
+    std::optional<std::u16string> default_language{};
+    bool check_expiration = false;  // SQL Server's defaults: OFF
+    bool check_policy = true;       // and ON
+};
+
+// RESTORE HEADERONLY and RESTORE FILELISTONLY: what a backup holds, read
+// without restoring it.
+struct BackupInformationStatement {
+    enum class Kind { header, file_list };
+    Kind kind = Kind::header;
+    std::u16string device;
 };
 
 struct UnsupportedStatement {};
@@ -134,7 +170,7 @@ struct MalformedBatch {
 using StatementBody =
     std::variant<SelectStatement, InsertStatement, DeleteStatement, CreateTableStatement, CreateDatabaseStatement,
                  DropDatabaseStatement, UseStatement, SetStatement, ExecStatement, BackupStatement, RestoreStatement,
-                 UnsupportedStatement, MalformedBatch>;
+                 BackupInformationStatement, CreateLoginStatement, UnsupportedStatement, MalformedBatch>;
 
 struct Statement {
     StatementBody body;

@@ -1,10 +1,19 @@
-// Snapshots of the system tables, built from the catalog on each read.
+// Snapshots of the system tables, built from the catalog on each read, with
+// the columns and types SQL Server documents for them.
 #include "system_tables.h"
+
+#include <algorithm>
 
 namespace emulator {
 namespace {
 
 constexpr int32_t page_size = 8192;
+// sysfiles status bits: a disk file, a log file, growth in percent.
+constexpr int32_t status_disk_file = 0x2;
+constexpr int32_t status_log_file = 0x40;
+constexpr int32_t status_percent_growth = 0x100000;
+
+Column sysname(const char16_t* name) { return {name, ColumnType::nvarchar, 128}; }
 
 int32_t pages_of(const DatabaseFile& file) {
     std::error_code error;
@@ -14,7 +23,7 @@ int32_t pages_of(const DatabaseFile& file) {
 
 TableSnapshot sysdatabases(const Catalog& catalog) {
     TableSnapshot table{u"sysdatabases",
-                        {{u"name", ColumnType::nvarchar}, {u"dbid", ColumnType::int32}, {u"filename", ColumnType::nvarchar}},
+                        {sysname(u"name"), {u"dbid", ColumnType::smallint}, {u"filename", ColumnType::nvarchar, 260}},
                         {}};
     for (const auto& [name, database] : catalog.databases) {
         Value filename = std::monostate{};
@@ -28,9 +37,11 @@ TableSnapshot sysdatabases(const Catalog& catalog) {
     return table;
 }
 
+// loginame is nchar(128) on SQL Server; here it is not padded.
 TableSnapshot sysprocesses(const Catalog& catalog) {
     TableSnapshot table{u"sysprocesses",
-                        {{u"spid", ColumnType::int32}, {u"dbid", ColumnType::int32}, {u"loginame", ColumnType::nvarchar}},
+                        {{u"spid", ColumnType::smallint}, {u"dbid", ColumnType::smallint},
+                         {u"loginame", ColumnType::nvarchar, 128}},
                         {}};
     for (const auto& [spid, session] : catalog.sessions) {
         const auto database = catalog.databases.find(session.database);
@@ -41,22 +52,55 @@ TableSnapshot sysprocesses(const Catalog& catalog) {
 }
 
 TableSnapshot syslogins(const Catalog& catalog) {
-    TableSnapshot table{u"syslogins",
-                        {{u"name", ColumnType::nvarchar}, {u"dbname", ColumnType::nvarchar}, {u"sysadmin", ColumnType::int32}},
-                        {}};
+    TableSnapshot table{u"syslogins", {sysname(u"name"), sysname(u"dbname"), {u"sysadmin", ColumnType::int32}}, {}};
     for (const auto& [name, login] : catalog.logins)
         table.rows.push_back({login.name, login.default_database, login.sysadmin ? 1 : 0});
     return table;
 }
 
+// The columns of sys.sysfiles, and of sys.sysaltfiles with dbid before name.
+std::vector<Column> file_columns(bool with_dbid) {
+    std::vector<Column> columns = {{u"fileid", ColumnType::smallint}, {u"groupid", ColumnType::smallint},
+                                   {u"size", ColumnType::int32},      {u"maxsize", ColumnType::int32},
+                                   {u"growth", ColumnType::int32},    {u"status", ColumnType::int32},
+                                   {u"perf", ColumnType::int32}};
+    if (with_dbid) columns.push_back({u"dbid", ColumnType::smallint});
+    columns.push_back(sysname(u"name"));
+    columns.push_back({u"filename", ColumnType::nvarchar, 260});
+    return columns;
+}
+
+void add_file_rows(TableSnapshot& table, const Database& database, bool with_dbid) {
+    const std::vector<int32_t> ids = file_ids(database.files);
+    std::vector<size_t> order(database.files.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return ids[a] < ids[b]; });
+    for (size_t i : order) {
+        const DatabaseFile& file = database.files[i];
+        const bool log = file.kind == FileKind::log;
+        const int32_t status =
+            status_disk_file | (log ? status_log_file : 0) | (file.growth_percent ? status_percent_growth : 0);
+        std::vector<Value> row = {ids[i], log ? 0 : 1, pages_of(file), file.max_pages, file.growth, status, 0};
+        if (with_dbid) row.push_back(database.dbid);
+        row.push_back(file.logical);
+        row.push_back(file.filename);
+        table.rows.push_back(std::move(row));
+    }
+}
+
 TableSnapshot sysfiles(const Database& database) {
-    TableSnapshot table{u"sysfiles",
-                        {{u"fileid", ColumnType::int32}, {u"name", ColumnType::nvarchar},
-                         {u"filename", ColumnType::nvarchar}, {u"size", ColumnType::int32}},
-                        {}};
-    int32_t fileid = 1;
-    for (const auto& file : database.files)
-        table.rows.push_back({fileid++, file.logical, file.filename, pages_of(file)});
+    TableSnapshot table{u"sysfiles", file_columns(false), {}};
+    add_file_rows(table, database, false);
+    return table;
+}
+
+// One row per file of every database, in database id order.
+TableSnapshot sysaltfiles(const Catalog& catalog) {
+    TableSnapshot table{u"sysaltfiles", file_columns(true), {}};
+    std::vector<const Database*> databases;
+    for (const auto& [name, database] : catalog.databases) databases.push_back(&database);
+    std::sort(databases.begin(), databases.end(), [](auto* a, auto* b) { return a->dbid < b->dbid; });
+    for (const Database* database : databases) add_file_rows(table, *database, true);
     return table;
 }
 
@@ -67,6 +111,7 @@ std::optional<TableSnapshot> system_table(const Catalog& catalog, const Database
     if (equals_ci(name, u"sysdatabases")) return sysdatabases(catalog);
     if (equals_ci(name, u"sysprocesses")) return sysprocesses(catalog);
     if (equals_ci(name, u"syslogins")) return syslogins(catalog);
+    if (equals_ci(name, u"sysaltfiles")) return sysaltfiles(catalog);
     if (equals_ci(name, u"sysfiles")) return sysfiles(database);
     return std::nullopt;
 }

@@ -1,5 +1,5 @@
-// The system tables the stand-in answers: sysdatabases, sysprocesses and
-// syslogins of the server, and sysfiles of each database.
+// The system tables the stand-in answers: sysdatabases, sysprocesses,
+// syslogins and sysaltfiles of the server, and sysfiles of each database.
 #pragma once
 
 #include "catalog.h"

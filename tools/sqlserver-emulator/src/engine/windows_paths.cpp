@@ -33,4 +33,11 @@ std::optional<std::filesystem::path> map_windows_path(const std::u16string& path
     return result;
 }
 
+std::optional<char> drive_letter(const std::u16string& path) {
+    if (path.size() < 2 || path[1] != u':') return std::nullopt;
+    const char16_t letter = fold_case(path[0]);
+    if (letter < u'A' || letter > u'Z') return std::nullopt;
+    return static_cast<char>(letter);
+}
+
 }  // namespace emulator

@@ -16,4 +16,7 @@ using DriveMap = std::map<char, std::filesystem::path>;  // upper-case letter ->
 // with "..": SQL Server reports all of them as a path it cannot find.
 std::optional<std::filesystem::path> map_windows_path(const std::u16string& path, const DriveMap& drives);
 
+// The upper-case drive letter of "D:..."; nullopt when the path names none.
+std::optional<char> drive_letter(const std::u16string& path);
+
 }  // namespace emulator

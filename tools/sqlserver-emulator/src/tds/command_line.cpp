@@ -5,13 +5,20 @@
 #include "engine/text.h"
 
 #include <cctype>
+#include <charconv>
+#include <unistd.h>
 
 namespace emulator::tds {
 
 const char kUsage[] =
     "usage: sqlserver-emulator --sa-password PW [--listen ADDR:PORT] [--state DIR]\n"
     "                          [--drive LETTER=DIR]... [--fault RULE]... [--init-sql FILE]\n"
-    "  RULE: fail:TEXT:NUMBER | drop:TEXT | delay:TEXT:MS | hang-login\n";
+    "                          [--machine-name NAME] [--password-policy] [--free-mb LETTER=MB]...\n"
+    "  RULE: fail:TEXT:NUMBER | drop:TEXT | delay:TEXT:MS | hang-login\n"
+    "  --machine-name     the computer name the server reports (default: this host's, in capitals)\n"
+    "  --password-policy  logins must meet Windows' password policy (length 7, three kinds of character)\n"
+    "  --free-mb          the free space xp_fixeddrives reports for a mapped drive, which the\n"
+    "                     server's own files then take from; other drives report their real space\n";
 
 namespace {
 
@@ -34,13 +41,40 @@ std::optional<std::string> add_fault(Options& options, const std::string& value)
     return std::nullopt;
 }
 
+std::optional<std::string> add_free_space(Options& options, const std::string& value) {
+    const std::string reason = "--free-mb expects LETTER=MB, got '" + value + "'";
+    if (value.size() < 3 || value[1] != '=' || !std::isalpha(static_cast<unsigned char>(value[0]))) return reason;
+    int64_t megabytes = 0;
+    const char* digits = value.data() + 2;
+    const auto [end, error] = std::from_chars(digits, value.data() + value.size(), megabytes);
+    if (error != std::errc() || end != value.data() + value.size() || megabytes < 0 || megabytes > (INT64_MAX >> 20))
+        return reason;
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(value[0])));
+    if (!options.free_mb.emplace(letter, megabytes).second)
+        return std::string("--free-mb gives drive ") + letter + ": twice";
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::u16string default_machine_name() {
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) != 0) return u"LOCALHOST";
+    std::string name(host);
+    name = name.substr(0, name.find('.'));
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return from_utf8(name);
+}
 
 std::variant<Options, std::string> parse_command_line(const std::vector<std::string>& arguments) {
     Options options;
     bool have_password = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
+        if (name == "--password-policy") {
+            options.password_policy = true;
+            continue;
+        }
         if (i + 1 == arguments.size())
             return name.starts_with("--") ? name + " needs a value" : "unexpected argument '" + name + "'";
         const std::string& value = arguments[++i];
@@ -60,12 +94,21 @@ std::variant<Options, std::string> parse_command_line(const std::vector<std::str
             problem = add_fault(options, value);
         } else if (name == "--init-sql") {
             options.init_sql = value;
+        } else if (name == "--machine-name") {
+            if (value.empty()) return "--machine-name needs a name";
+            options.machine_name = from_utf8(value);
+        } else if (name == "--free-mb") {
+            problem = add_free_space(options, value);
         } else {
             return "unknown option '" + name + "'";
         }
         if (problem) return *problem;
     }
     if (!have_password) return "--sa-password is required";
+    for (const auto& [letter, megabytes] : options.free_mb)
+        if (!options.drives.count(letter))
+            return std::string("--free-mb names drive ") + letter + ":, which no --drive maps";
+    if (options.machine_name.empty()) options.machine_name = default_machine_name();
     return options;
 }
 

@@ -22,9 +22,16 @@ struct Options {
     std::vector<FaultRule> faults;
     LoginMode login_mode = LoginMode::answer;
     std::optional<std::filesystem::path> init_sql;
+    std::u16string machine_name;    // what SERVERPROPERTY('MachineName') answers
+    bool password_policy = false;   // logins must meet Windows' password policy
+    std::map<char, int64_t> free_mb;  // upper-case letter -> MB free at start
 };
 
 extern const char kUsage[];
+
+// The host's name up to its first dot, in capitals: the computer name Wine's
+// GetComputerName gives a program on the same machine.
+std::u16string default_machine_name();
 
 // The options, or a one-line reason why the arguments are refused.
 std::variant<Options, std::string> parse_command_line(const std::vector<std::string>& arguments);

@@ -2,8 +2,9 @@
 #include "tokens.h"
 
 #include "byte_writer.h"
+#include "column_encoding.h"
+#include "engine/server_identity.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace emulator::tds {
@@ -17,14 +18,7 @@ constexpr uint8_t kError = 0xAA;
 constexpr uint8_t kDone = 0xFD;
 constexpr uint8_t kColMetadata = 0x81;
 constexpr uint8_t kRow = 0xD1;
-constexpr uint8_t kNVarChar = 0xE7;
-constexpr uint8_t kIntN = 0x26;
 constexpr uint16_t kNullableFlag = 0x0001;
-constexpr size_t kMaxInlineNVarCharBytes = 8000;
-constexpr uint16_t kPlpMaxLength = 0xFFFF;  // nvarchar(max): values sent in chunks
-constexpr uint64_t kPlpUnknownLength = 0xFFFFFFFFFFFFFFFEull;
-constexpr uint64_t kPlpNull = 0xFFFFFFFFFFFFFFFFull;
-constexpr uint16_t kNullVarLength = 0xFFFF;
 
 // Starts a token with a two-byte length and fills the length in at the end.
 class LengthPrefixedToken {
@@ -40,46 +34,6 @@ public:
     ByteWriter out;
 };
 
-std::u16string nvarchar_text(const Value& value) {
-    if (const auto* text = std::get_if<std::u16string>(&value)) return *text;
-    const std::string digits = std::to_string(std::get<int32_t>(value));
-    return std::u16string(digits.begin(), digits.end());
-}
-
-size_t widest_value_bytes(const ResultSet& result, size_t column) {
-    size_t widest = 0;
-    for (const auto& row : result.rows)
-        if (!std::holds_alternative<std::monostate>(row.at(column)))
-            widest = std::max(widest, nvarchar_text(row.at(column)).size() * 2);
-    return widest;
-}
-
-void write_nvarchar_value(ByteWriter& out, const Value& value, bool plp) {
-    const bool null = std::holds_alternative<std::monostate>(value);
-    if (!plp) {
-        if (null) return out.u16le(kNullVarLength);
-        const std::u16string text = nvarchar_text(value);
-        out.u16le(static_cast<uint16_t>(text.size() * 2));
-        return out.ucs2(text);
-    }
-    if (null) return out.u64le(kPlpNull);
-    const std::u16string text = nvarchar_text(value);
-    out.u64le(kPlpUnknownLength);
-    if (!text.empty()) {
-        out.u32le(static_cast<uint32_t>(text.size() * 2));
-        out.ucs2(text);
-    }
-    out.u32le(0);  // chunk terminator
-}
-
-void write_int_value(ByteWriter& out, const Value& value) {
-    if (std::holds_alternative<std::monostate>(value)) return out.u8(0);
-    const auto* number = std::get_if<int32_t>(&value);
-    if (!number) throw std::logic_error("text value in an int column");
-    out.u8(4);
-    out.u32le(static_cast<uint32_t>(*number));
-}
-
 }  // namespace
 
 std::vector<uint8_t> login_ack_token() {
@@ -87,9 +41,9 @@ std::vector<uint8_t> login_ack_token() {
     token.out.u8(1);              // interface: SQL
     token.out.u32be(0x74000004);  // TDS 7.4
     token.out.b_varchar(u"Microsoft SQL Server");
-    token.out.u8(15);  // version 15.0.2000
-    token.out.u8(0);
-    token.out.u16be(2000);
+    token.out.u8(static_cast<uint8_t>(kServerVersion.major));
+    token.out.u8(static_cast<uint8_t>(kServerVersion.minor));
+    token.out.u16be(static_cast<uint16_t>(kServerVersion.build));
     return token.finish();
 }
 
@@ -142,30 +96,17 @@ std::vector<uint8_t> result_set_tokens(const ResultSet& result) {
     ByteWriter out;
     out.u8(kColMetadata);
     out.u16le(static_cast<uint16_t>(width));
-    std::vector<bool> plp(width, false);
+    std::vector<ColumnLayout> layouts;
     for (size_t column = 0; column < width; ++column) {
+        layouts.push_back(layout_of(result.columns[column], result.rows, column));
         out.u32le(0);  // user type
         out.u16le(kNullableFlag);
-        if (result.columns[column].type == ColumnType::int32) {
-            out.u8(kIntN);
-            out.u8(4);
-        } else {
-            const size_t widest = widest_value_bytes(result, column);
-            plp[column] = widest > kMaxInlineNVarCharBytes;
-            out.u8(kNVarChar);
-            out.u16le(plp[column] ? kPlpMaxLength : static_cast<uint16_t>(std::max<size_t>(widest, 2)));
-            for (uint8_t byte : kServerCollation) out.u8(byte);
-        }
+        write_type_info(out, layouts.back());
         out.b_varchar(result.columns[column].name);
     }
     for (const auto& row : result.rows) {
         out.u8(kRow);
-        for (size_t column = 0; column < width; ++column) {
-            if (result.columns[column].type == ColumnType::int32)
-                write_int_value(out, row[column]);
-            else
-                write_nvarchar_value(out, row[column], plp[column]);
-        }
+        for (size_t column = 0; column < width; ++column) write_value(out, layouts[column], row[column]);
     }
     return out.take();
 }
