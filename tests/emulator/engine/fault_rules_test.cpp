@@ -86,6 +86,19 @@ TEST_F(FaultRulesTest, OnlyTheMatchingStatementOfABatchIsAffected) {
     EXPECT_EQ(scalar(sa_, u"select count(*) from kept"), Value(1));
 }
 
+TEST_F(FaultRulesTest, AOnceRuleFailsOnlyTheFirstMatchingStatement) {
+    FaultRule once{FaultRule::Kind::fail, u"create table", 2714};
+    once.once = true;
+    with_faults({once});
+    const auto first = run(sa_, u"create table t1 (n int)");
+    ASSERT_EQ(first.dones.size(), 1u);
+    EXPECT_TRUE(first.dones[0].failed);
+    const auto second = run(sa_, u"create table t1 (n int)\ncreate table t2 (n int)");
+    ASSERT_EQ(second.dones.size(), 2u);
+    EXPECT_FALSE(second.dones[0].failed);
+    EXPECT_FALSE(second.dones[1].failed);
+}
+
 TEST_F(FaultRulesTest, DropClosesTheConnectionWithoutAnswering) {
     with_faults({{FaultRule::Kind::drop, u"sp_addlogin", 0}});
     RecordingSink sink;

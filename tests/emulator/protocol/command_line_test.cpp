@@ -58,13 +58,19 @@ TEST(FaultRuleTest, NumberIsTheLastFieldSoTextMayHoldColons) {
     ASSERT_TRUE(std::holds_alternative<FaultRule>(drop));
     EXPECT_EQ(std::get<FaultRule>(drop).text, u"a:b:c");
 
+    const auto once = parse_fault_rule("fail-once:CREATE LOGIN:15025");
+    ASSERT_TRUE(std::holds_alternative<FaultRule>(once));
+    EXPECT_EQ(std::get<FaultRule>(once).kind, FaultRule::Kind::fail);
+    EXPECT_TRUE(std::get<FaultRule>(once).once);
+    EXPECT_FALSE(std::get<FaultRule>(fail).once);
+
     const auto chinese = parse_fault_rule("drop:连锁");
     ASSERT_TRUE(std::holds_alternative<FaultRule>(chinese));
     EXPECT_EQ(std::get<FaultRule>(chinese).text, u"连锁");
 
     EXPECT_TRUE(std::holds_alternative<HangLogin>(parse_fault_rule("hang-login")));
     for (const char* bad : {"fail:text", "fail:text:", "fail::5", "delay:x:-3", "delay:x:ms", "drop:", "drop",
-                            "crash:x", "hang-login:now"})
+                            "crash:x", "hang-login:now", "fail-once:x"})
         EXPECT_TRUE(std::holds_alternative<std::string>(parse_fault_rule(bad))) << bad;
 }
 

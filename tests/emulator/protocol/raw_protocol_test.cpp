@@ -195,7 +195,16 @@ TEST(RawProtocolTest, DelayedRestoreStreamsItsProgressOverTime) {
     ASSERT_TRUE(restore);
     EXPECT_EQ(restore->find(kError), nullptr);
     int progress_messages = 0;
-    for (const Token& token : restore->tokens) progress_messages += token.type == kInfo && token.number == 3211;
+    const auto& tokens = restore->tokens;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (tokens[i].type != kInfo || tokens[i].number != 3211) continue;
+        ++progress_messages;
+        // SQL Server follows each with a DONE marked MORE, so that clients
+        // reading results one at a time hand it on while the restore goes on.
+        ASSERT_LT(i + 1, tokens.size());
+        EXPECT_EQ(tokens[i + 1].type, kDone);
+        EXPECT_EQ(tokens[i + 1].status, 0x0001);
+    }
     EXPECT_EQ(progress_messages, 10);
     // Had the reply been held back until the end, all its packets would arrive together.
     ASSERT_GE(restore->packets.size(), 10u);

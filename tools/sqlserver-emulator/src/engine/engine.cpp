@@ -37,6 +37,7 @@ struct Engine::Impl {
     std::mutex mutex;
     Catalog catalog;
     int next_spid = 51;  // spids below 51 belong to the server's own processes
+    std::vector<bool> spent_faults;  // the once rules that have fired
     DriveSpace drive_space;
 
     explicit Impl(EngineOptions engine_options)
@@ -148,7 +149,10 @@ BatchEnd Engine::execute_batch(int spid, const std::u16string& sql, ResponseSink
     }
 
     for (const auto& statement : statements) {
-        const MatchedFaults faults = match_faults(impl_->options.faults, statement.text);
+        const MatchedFaults faults = [&] {
+            std::lock_guard lock(impl_->mutex);
+            return match_faults(impl_->options.faults, impl_->spent_faults, statement.text);
+        }();
         if (faults.drop) return BatchEnd::drop_connection;
         // A backup or restore that runs spreads its delay over its progress; anything else waits first.
         const bool copies_files = std::holds_alternative<RestoreStatement>(statement.body) ||

@@ -19,7 +19,8 @@ struct FaultRule {
     enum class Kind { fail, drop, delay };
     Kind kind;
     std::u16string text;
-    int value = 0;  // message number for fail, milliseconds for delay
+    int value = 0;      // message number for fail, milliseconds for delay
+    bool once = false;  // only the first statement it matches, for the whole life of the server
 };
 
 struct EngineOptions {

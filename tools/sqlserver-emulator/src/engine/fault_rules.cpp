@@ -60,10 +60,14 @@ bool contains_ci(const std::u16string& text, const std::u16string& part) {
 
 }  // namespace
 
-MatchedFaults match_faults(const std::vector<FaultRule>& rules, const std::u16string& statement_text) {
+MatchedFaults match_faults(const std::vector<FaultRule>& rules, std::vector<bool>& spent,
+                           const std::u16string& statement_text) {
     MatchedFaults matched;
-    for (const auto& rule : rules) {
-        if (!contains_ci(statement_text, rule.text)) continue;
+    spent.resize(rules.size(), false);
+    for (size_t i = 0; i < rules.size(); ++i) {
+        const FaultRule& rule = rules[i];
+        if (spent[i] || !contains_ci(statement_text, rule.text)) continue;
+        if (rule.once) spent[i] = true;
         switch (rule.kind) {
             case FaultRule::Kind::drop: matched.drop = true; break;
             case FaultRule::Kind::delay: matched.delay += std::chrono::milliseconds(rule.value); break;

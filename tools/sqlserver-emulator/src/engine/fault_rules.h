@@ -17,8 +17,11 @@ struct MatchedFaults {
     std::optional<int32_t> fail_number;
 };
 
-// Every rule whose text occurs in the statement text (case-insensitive).
-MatchedFaults match_faults(const std::vector<FaultRule>& rules, const std::u16string& statement_text);
+// Every rule whose text occurs in the statement text (case-insensitive),
+// but for a once rule already spent. `spent` holds a flag per rule; a once
+// rule that matches is marked in it.
+MatchedFaults match_faults(const std::vector<FaultRule>& rules, std::vector<bool>& spent,
+                           const std::u16string& statement_text);
 
 // SQL Server's answer with message `number` to this statement, its names
 // filled from the statement; a failed CREATE DATABASE, BACKUP or RESTORE

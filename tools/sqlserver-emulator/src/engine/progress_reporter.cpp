@@ -13,7 +13,9 @@ bool ProgressReporter::report_up_to(int percent) {
     while (next_ + step_ <= percent) {
         next_ += step_;
         if (!wait_unless_attention(context_.delay * step_ / 100, context_.sink)) return false;
-        if (messages_) context_.sink.message(server_message(3211, {.count = next_}));
+        if (!messages_) continue;
+        context_.sink.message(server_message(3211, {.count = next_}));
+        context_.sink.progress_reported();
     }
     return !context_.sink.attention_requested();
 }

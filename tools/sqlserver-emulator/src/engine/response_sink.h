@@ -94,6 +94,11 @@ public:
                                 Command command) = 0;
     // True once the client sent ATTENTION; long work polls it and stops early.
     virtual bool attention_requested() const = 0;
+    // Ends a long statement's progress message the way SQL Server does, with
+    // a DONE token marked MORE: a client that reads results one at a time
+    // returns to its caller with the message while the statement goes on.
+    // Only the wire carries it.
+    virtual void progress_reported() {}
 };
 
 }  // namespace emulator

@@ -14,7 +14,7 @@ const char kUsage[] =
     "usage: sqlserver-emulator --sa-password PW [--listen ADDR:PORT] [--state DIR]\n"
     "                          [--drive LETTER=DIR]... [--fault RULE]... [--init-sql FILE]\n"
     "                          [--machine-name NAME] [--password-policy] [--free-mb LETTER=MB]...\n"
-    "  RULE: fail:TEXT:NUMBER | drop:TEXT | delay:TEXT:MS | hang-login\n"
+    "  RULE: fail:TEXT:NUMBER | fail-once:TEXT:NUMBER | drop:TEXT | delay:TEXT:MS | hang-login\n"
     "  --machine-name     the computer name the server reports (default: this host's, in capitals)\n"
     "  --password-policy  logins must meet Windows' password policy (length 7, three kinds of character)\n"
     "  --free-mb          the free space xp_fixeddrives reports for a mapped drive, which the\n"

@@ -31,12 +31,18 @@ std::variant<FaultRule, HangLogin, std::string> parse_fault_rule(const std::stri
     const std::string kind = rule.substr(0, colon);
     const std::string rest = colon == std::string::npos ? "" : rule.substr(colon + 1);
     if (kind == "fail") return text_and_number(FaultRule::Kind::fail, rest, rule);
+    if (kind == "fail-once") {
+        auto parsed = text_and_number(FaultRule::Kind::fail, rest, rule);
+        if (auto* once = std::get_if<FaultRule>(&parsed)) once->once = true;
+        return parsed;
+    }
     if (kind == "delay") return text_and_number(FaultRule::Kind::delay, rest, rule);
     if (kind == "drop") {
         if (rest.empty()) return "fault rule '" + rule + "' has an empty TEXT";
         return FaultRule{FaultRule::Kind::drop, from_utf8(rest), 0};
     }
-    return "unknown fault rule '" + rule + "' (expected fail:TEXT:NUMBER, drop:TEXT, delay:TEXT:MS or hang-login)";
+    return "unknown fault rule '" + rule +
+           "' (expected fail:TEXT:NUMBER, fail-once:TEXT:NUMBER, drop:TEXT, delay:TEXT:MS or hang-login)";
 }
 
 }  // namespace emulator::tds

@@ -34,6 +34,12 @@ void ReplySink::statement_done(bool failed, std::optional<uint64_t> row_count, C
     held_done_ = HeldDone{status, static_cast<uint16_t>(command), row_count.value_or(0)};
 }
 
+void ReplySink::progress_reported() {
+    release_held_done();
+    writer_.append(done_token(done_status::more, 0, 0));
+    writer_.flush();
+}
+
 bool ReplySink::attention_requested() const {
     if (!attention_ && !client_gone_) {
         switch (socket_.poll_pending()) {

@@ -25,6 +25,7 @@ public:
     void rows(const ResultSet& result) override;
     void statement_done(bool failed, std::optional<uint64_t> row_count, Command command) override;
     bool attention_requested() const override;
+    void progress_reported() override;
 
     // Sends the last DONE and ends the reply; when the client cancelled, the
     // acknowledgement follows as a message of its own.
