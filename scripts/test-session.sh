@@ -33,6 +33,9 @@ for _ in $(seq 50); do
 done
 
 "$here/wine-prefix.sh" "$WINEPREFIX"
+# Xvfb runs no window manager: Wine would wait up to two seconds for one to
+# withdraw each closing top-level window, with the window's thread stopped.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 # The prefix script's wineserver lingers a moment; the persistent one must
 # replace it, and the prefix's own start-up programs must run before the
 # tests, or they hold the tests' output pipes open.

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/odbc/transaction.h"
 #include "platform/prompts.h"
+#include "preflight_rules.h"
 #include "progress.h"
 #include "statements.h"
 
@@ -48,9 +49,20 @@ PhaseEnd back_up_old_database(InstallRun& run)
         return std::nullopt;
     Transaction& sqlca = run.context.sqlca;
     const std::wstring& database = run.context.settings.is_dbname;
-    const std::wstring file =
-        statements::safety_backup_file(run.context.form.data_path(), database, platform::local_time_now());
     run.log.LogPhase(L"备份旧数据库...");
+    // An earlier backup of the same second is never written over.
+    const platform::LocalTime now = platform::local_time_now();
+    std::wstring file;
+    for (int nth = 1; file.empty(); ++nth) {
+        const std::wstring candidate = statements::safety_backup_file(run.context.form.data_path(), database, now, nth);
+        platform::QueryResult answer;
+        sqlca.select_rows(statements::file_exists_query(candidate), {}, answer);
+        if (sqlca.status_code() != Transaction::success)
+            return fail_install(run);
+        const std::optional<FileExistence> found = file_existence(answer);
+        if (!found || (!found->file && !found->directory))
+            file = candidate;
+    }
     {
         const ServerProgress progress(sqlca, run.context.form);
         sqlca.execute_immediate(statements::safety_backup(database, file, run.server_version));

@@ -66,12 +66,13 @@ std::wstring new_log_file(const std::wstring& database, const std::wstring& data
 }
 
 std::wstring safety_backup_file(const std::wstring& data_path, const std::wstring& database,
-                                const platform::LocalTime& time)
+                                const platform::LocalTime& time, int nth)
 {
     wchar_t stamp[16];
     std::swprintf(stamp, std::size(stamp), L"%04d%02d%02d%02d%02d%02d", time.year, time.month, time.day, time.hour,
                   time.minute, time.second);
-    return data_path + L"\\" + database + L"_" + stamp + L".bak";
+    const std::wstring copy = nth > 1 ? L"_" + std::to_wstring(nth) : L"";
+    return data_path + L"\\" + database + L"_" + stamp + copy + L".bak";
 }
 
 std::wstring safety_backup(const std::wstring& database, const std::wstring& device, ServerVersion server)

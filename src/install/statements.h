@@ -40,9 +40,10 @@ std::wstring new_data_file(const std::wstring& database, const std::wstring& dat
 std::wstring new_log_file(const std::wstring& database, const std::wstring& data_path);
 
 // Where the old database is backed up before it is dropped:
-// <data path>\<database>_<yyyymmddhhmmss>.bak.
+// <data path>\<database>_<yyyymmddhhmmss>.bak, and for the n-th file of the
+// same second <database>_<yyyymmddhhmmss>_<n>.bak.
 std::wstring safety_backup_file(const std::wstring& data_path, const std::wstring& database,
-                                const platform::LocalTime& time);
+                                const platform::LocalTime& time, int nth = 1);
 
 std::wstring safety_backup(const std::wstring& database, const std::wstring& device, ServerVersion server);
 std::wstring drop_database(const std::wstring& database);

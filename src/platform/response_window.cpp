@@ -176,6 +176,12 @@ void ResponseWindow::set_focus(int control_id)
     SetFocus(GetDlgItem(handle_, control_id));
 }
 
+int ResponseWindow::focused_control() const
+{
+    HWND focused = GetFocus();
+    return focused && IsChild(handle_, focused) ? GetDlgCtrlID(focused) : 0;
+}
+
 void ResponseWindow::set_read_only(int control_id, bool read_only)
 {
     SendMessageW(GetDlgItem(handle_, control_id), EM_SETREADONLY, read_only, 0);

@@ -50,6 +50,7 @@ public:
     void set_enabled(int control_id, bool enabled);
     bool checked(int control_id) const;
     void set_focus(int control_id);
+    int focused_control() const;  // the ID of the control with the focus; 0 when none of this window's has it
     void set_read_only(int control_id, bool read_only);  // an edit field keeps its text but takes no typing
 
     // The pointer over the window's client area; a busy one stays while the

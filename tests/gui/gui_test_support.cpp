@@ -4,6 +4,8 @@
 #include "platform/modal_loop.h"
 #include "platform/registry.h"
 
+#include <chrono>
+
 namespace gui_test {
 
 std::wstring window_text(HWND window)
@@ -38,6 +40,16 @@ void press_alt(platform::ResponseWindow& window, wchar_t letter)
     ASSERT_TRUE(IsChild(window.handle(), focused));
     PostMessageW(focused, WM_SYSCHAR, letter, 1 | (1u << 29));  // bit 29: Alt is down
     platform::process_pending_messages(window);
+}
+
+void wait_for_install(ui::w_main& window)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (window.installing() && std::chrono::steady_clock::now() < deadline) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        platform::process_pending_messages(window);
+    }
+    EXPECT_FALSE(window.installing()) << "the install did not end";
 }
 
 std::vector<platform::ShownPrompt> message_boxes(const platform::ScriptedPrompts& prompts)

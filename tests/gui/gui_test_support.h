@@ -23,6 +23,9 @@ void set_control_text(HWND parent, int id, const std::wstring& text);
 void click(platform::ResponseWindow& window, int id);                 // BM_CLICK, then the queue is drained
 void press_key(platform::ResponseWindow& window, int id, WPARAM key);  // WM_KEYDOWN at the control
 void press_alt(platform::ResponseWindow& window, wchar_t letter);      // Alt+letter at the focused control
+// Pumps the window's messages until the install it runs has ended; fails the
+// test when it has not within a few seconds.
+void wait_for_install(ui::w_main& window);
 
 std::vector<platform::ShownPrompt> message_boxes(const platform::ScriptedPrompts& prompts);
 

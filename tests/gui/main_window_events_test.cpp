@@ -84,6 +84,7 @@ TEST_F(MainWindowEventsTest, AltEExitsAndAltIRunsTheInstallation)
     // message: proof that it ran, without a server.
     gui_test::set_control_text(handle(), sle_sourcedb, folder_ + L"\\absent.dat");
     gui_test::press_alt(*window_, L'i');
+    gui_test::wait_for_install(*window_);
     EXPECT_EQ(gui_test::message_boxes(prompts_).size(), 1u);
     EXPECT_TRUE(window_->is_open());
 

@@ -126,6 +126,8 @@ void w_main::install_ended(std::exception_ptr failure)
 
 void w_main::lock_for_install(bool locked)
 {
+    if (locked)
+        focus_before_install_ = focused_control();
     for (int id : locked_buttons)
         set_enabled(id, !locked);
     for (int id : locked_fields)
@@ -139,6 +141,11 @@ void w_main::lock_for_install(bool locked)
     set_session_end_block_reason(L"");
     set_enabled(cb_1, install_enabled_);
     set_status_text(status_caption_);
+    // A disabled button lost the focus; the operator carries on where they were.
+    if (focus_before_install_ != 0 && enabled(focus_before_install_))
+        set_focus(focus_before_install_);
+    else if (focused_control() == 0)
+        set_focus(sle_sqlserver);
 }
 
 bool w_main::on_close_request()

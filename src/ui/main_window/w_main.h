@@ -42,6 +42,7 @@ public:
     void set_pointer(platform::MousePointer pointer) override;
     void show_progress(int percent) override;
 
+    // True while an install runs beside the window.
     bool installing() const { return worker_.running(); }
 
 protected:
@@ -69,6 +70,7 @@ private:
 
     std::wstring status_caption_;     // st_info's text without the share done
     bool install_enabled_ = true;     // cb_1 as the pipeline left it, shown once no install runs
+    int focus_before_install_ = 0;    // the control the operator was at when the install locked it
     platform::WindowThreadCalls calls_;
     platform::WorkerThread worker_{calls_};
     std::unique_ptr<WindowThreadForm> run_form_;

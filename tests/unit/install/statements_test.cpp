@@ -107,6 +107,8 @@ TEST(StatementTexts, SafetyBackupLeavesTheShopsBackupChainAlone)
               L"BACKUP DATABASE mirvox TO DISK = N'C:\\O''Brien\\m.bak' WITH INIT, STATS = 10");
     EXPECT_EQ(safety_backup_file(L"D:\\data\\", L"shop", {2026, 12, 31, 23, 59, 58, 0, 0}),
               L"D:\\data\\\\shop_20261231235958.bak");
+    EXPECT_EQ(safety_backup_file(L"D:\\data", L"shop", {2026, 12, 31, 23, 59, 58, 0, 0}, 2),
+              L"D:\\data\\shop_20261231235958_2.bak") << "a second backup within the same second";
 }
 
 TEST(StatementTexts, SafetyBackupGoesBackOntoTheOldDatabasesOwnFiles)
