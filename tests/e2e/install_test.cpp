@@ -3,8 +3,11 @@
 #include "install_test.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 
 namespace e2e {
 
@@ -243,6 +246,14 @@ std::vector<std::string> InstallTest::safety_backups() const {
         if (entry.path().extension() == ".bak") names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string this_computer() {
+    char name[256] = {};
+    gethostname(name, sizeof name - 1);
+    std::string computer(name, strcspn(name, "."));
+    for (char& c : computer) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return computer;
 }
 
 std::string InstallTest::only_safety_backup() {

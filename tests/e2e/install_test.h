@@ -117,6 +117,10 @@ protected:
     std::unique_ptr<ChildProcess> installer_;
 };
 
+// What Windows under Wine calls this computer: the host name up to its first
+// dot, in capitals.
+std::string this_computer();
+
 // The log lines of a complete run on a server without an old database.
 extern const std::vector<std::string> fresh_install_lines;
 // The same run up to the old database's detection, with the pre-flight.

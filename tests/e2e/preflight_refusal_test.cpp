@@ -3,22 +3,28 @@
 // server, the data folder and C: as they were.
 #include "install_test.h"
 
-#include <cctype>
-#include <cstring>
+#include "backup_format.h"
+
 #include <fstream>
+#include <fcntl.h>
 #include <functional>
 #include <unistd.h>
 
 namespace e2e {
 namespace {
 
-// What Windows under Wine calls this computer: the host name, in capitals.
-std::string this_computer() {
-    char name[256] = {};
-    gethostname(name, sizeof name - 1);
-    std::string computer(name, strcspn(name, "."));
-    for (char& c : computer) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return computer;
+// A template backup as a SQL Server 2022 (16.0.1000) would write it.
+void write_template_of_a_newer_server(const std::filesystem::path& path) {
+    emulator::BackupDescription newer;
+    newer.database = u"korvena_template";
+    newer.files = {{u"mirvox_data", u"C:\\template\\data.mdf", {}, emulator::FileKind::data},
+                   {u"mirvox_log", u"C:\\template\\log.ldf", {}, emulator::FileKind::log}};
+    newer.server_version = {16, 0, 1000};
+    newer.database_version = 957;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(emulator::write_backup(fd, newer, {}, 1 << 20, [](uint64_t) { return true; }));
+    ::close(fd);
 }
 
 class PreflightRefusal;
@@ -130,6 +136,16 @@ INSTANTIATE_TEST_SUITE_P(
                         return "数据库服务器不能读取模板数据库文件“" + test.windows_path("template/notes.dat") +
                                "”：The media family on device 'c:\\zq.tmp' is incorrectly formed. SQL Server cannot "
                                "process this media family. RESTORE HEADERONLY is terminating abnormally.";
+                    }},
+        RefusalCase{"TemplateFromANewerServer", {},
+                    [](PreflightRefusal& test) {
+                        write_template_of_a_newer_server(test.host_path("template/newer.dat"));
+                        return std::vector<std::string>{"--template", test.windows_path("template/newer.dat")};
+                    },
+                    true,
+                    [](PreflightRefusal&) {
+                        return std::string("模板数据库是由较新版本的 SQL Server（16.0.1000）备份的，本服务器的版本是 "
+                                           "15.0.2000，不能还原它。");
                     }},
         RefusalCase{"TemplateWithOtherLogicalFiles",
                     [](PreflightRefusal& test) {

@@ -64,6 +64,22 @@ TEST_P(FailedStep, LeavesTheServerAsItWasAndTheNextRunInstalls) {
     expect_installed("data", {"单店", "0"});
 }
 
+// Without a safety backup the old database cannot come back: the operator is
+// told so, and what the run made is taken away all the same.
+TEST_F(InstallTest, WithoutASafetyBackupAFailureAfterTheDropSaysTheOldDatabaseIsLost) {
+    ASSERT_NO_FATAL_FAILURE(start_server({.old_database = true, .faults = {"fail:zq.tmp' WITH:3241"}}));
+
+    const ProgramResult failed = install_unattended({"--drop-existing", "--no-safety-backup"});
+
+    EXPECT_EQ(failed.exit_code, 1);
+    EXPECT_EQ(failed.errors, "警告: 安装新数据库失败。\n恢复安装前的状态时出错：原数据库已删除，没有安全备份。\n"
+                             "请与技术支持联系。\n");
+    EXPECT_EQ(failed.output.find("备份旧数据库..."), std::string::npos) << failed.output;
+    EXPECT_NE(failed.output.find("删除本次安装建立的数据库 mirvox\n"), std::string::npos) << failed.output;
+    EXPECT_TRUE(safety_backups().empty());
+    EXPECT_TRUE(rows("select name from master.dbo.sysdatabases where name = 'mirvox'").empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EachStatement, FailedStep,
     ::testing::Values(

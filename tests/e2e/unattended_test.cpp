@@ -2,6 +2,9 @@
 // prints on each stream, and what the server holds afterwards.
 #include "install_test.h"
 
+#include <fstream>
+#include <regex>
+
 namespace e2e {
 namespace {
 
@@ -70,6 +73,65 @@ TEST_F(UnattendedTest, AFailedStatementEndsWithTheFailurePathAndStatusOne) {
                                  "恢复安装前的状态...\n数据库服务器上没有要撤销的更改。\n");
     EXPECT_EQ(result.errors, "警告: 安装新数据库失败。\n");
     EXPECT_TRUE(user_databases().empty());
+}
+
+TEST_F(UnattendedTest, InstallsOnAServerThatEnforcesWindowsPasswordPolicy) {
+    // The application's fixed password is too weak for the policy; its login
+    // is made without the policy, as it must be.
+    start_server({.arguments = {"--password-policy"}});
+    const ProgramResult result = install();
+    EXPECT_EQ(result.exit_code, 0) << result.output << result.errors;
+    expect_installed("data", {"单店", "0"});
+    EXPECT_TRUE(std::holds_alternative<std::unique_ptr<CatalogClient>>(
+        CatalogClient::connect(server_->port(), "mirvox", "rovtakl")));
+}
+
+TEST_F(UnattendedTest, KeepsTheRunsRecordInTheLogFileItIsGivenWithoutAPassword) {
+    start_server();
+    const ProgramResult result = install({"--log", windows_path("work/install.log")});
+    EXPECT_EQ(result.exit_code, 0) << result.errors;
+
+    std::ifstream file(host_path("work/install.log"), std::ios::binary);
+    const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(log.find(sa_password_), std::string::npos) << log;
+    EXPECT_EQ(log.find("rovtakl"), std::string::npos) << log;
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(log.substr(start, end - start));
+    ASSERT_GE(lines.size(), 3u) << log;
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex("==== .* dbinstall 1\\.0\\.0 on .*: command line: --unattended "
+                                                      "--server " + server_->address() + " .* ====")))
+        << lines[0];
+    const std::regex timed("\\d\\d:\\d\\d:\\d\\d .+");
+    for (size_t i = 1; i < lines.size(); ++i) EXPECT_TRUE(std::regex_match(lines[i], timed)) << lines[i];
+    auto has = [&](const std::string& text) {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.ends_with(text); });
+    };
+    EXPECT_TRUE(has(" 开始安装系统数据库...")) << log;
+    EXPECT_TRUE(has(" server " + server_->address() + ": SQL Server 15.0.2000.5 on " + this_computer())) << log;
+    EXPECT_TRUE(has(" sql: CREATE LOGIN [mirvox] WITH PASSWORD = N'********', DEFAULT_DATABASE = [mirvox], "
+                    "CHECK_POLICY = OFF -> ok"))
+        << log;
+    EXPECT_TRUE(has(" message: Korvena: 安装新数据库成功！")) << log;
+    EXPECT_TRUE(has(" result: completed")) << log;
+}
+
+TEST_F(UnattendedTest, AFailedStatementIsInTheDefaultLogFileWithTheServersNumber) {
+    start_server({.faults = {"fail:CREATE DATABASE:1801"}});
+    const auto default_log = wine_.drive_c() / "ProgramData" / "Korvena" / "dbinstall.log";
+    const auto size_before = std::filesystem::exists(default_log) ? std::filesystem::file_size(default_log) : 0;
+
+    EXPECT_EQ(install().exit_code, 1);
+
+    std::ifstream file(default_log, std::ios::binary);
+    file.seekg(static_cast<std::streamoff>(size_before));
+    const std::string run((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(run.find("--server " + server_->address()), std::string::npos) << run;
+    EXPECT_NE(run.find("-> failed 1801: Database 'mirvox' already exists. Choose a different database name.\r\n"),
+              std::string::npos)
+        << run;
+    EXPECT_NE(run.find(" result: failed\r\n"), std::string::npos) << run;
+    EXPECT_EQ(run.find(sa_password_), std::string::npos);
 }
 
 TEST_F(UnattendedTest, UsageErrorsAreRefusedBeforeAnythingHappens) {
