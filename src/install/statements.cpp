@@ -9,6 +9,7 @@
 
 namespace install::statements {
 
+using platform::bracketed;
 using platform::double_single_quotes;
 using platform::unicode_literal;
 
@@ -120,22 +121,6 @@ std::wstring restore_safety_backup(const std::wstring& database, const std::wstr
         text += L", MOVE " + unicode_literal(file.logical_name) + L" TO " + unicode_literal(file.physical_name);
     return text;
 }
-
-namespace {
-
-// [name] with its closing brackets doubled, as T-SQL quotes an identifier.
-std::wstring bracketed(const std::wstring& name)
-{
-    std::wstring quoted = L"[";
-    for (wchar_t c : name) {
-        quoted += c;
-        if (c == L']')
-            quoted += L']';
-    }
-    return quoted + L"]";
-}
-
-}  // namespace
 
 std::wstring add_login(const std::wstring& login, const std::wstring& password, const std::wstring& default_database,
                        ServerVersion server)

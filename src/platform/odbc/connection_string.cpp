@@ -2,6 +2,7 @@
 #include "connection_string.h"
 
 #include "driver_choice.h"
+#include "string_literal.h"
 
 namespace platform {
 
@@ -12,13 +13,7 @@ std::optional<std::wstring> escape_connection_value(const std::wstring& value, b
             return std::nullopt;
         return L"{" + value + L"}";
     }
-    std::wstring escaped = L"{";
-    for (wchar_t c : value) {
-        escaped += c;
-        if (c == L'}')
-            escaped += L'}';
-    }
-    return escaped + L"}";
+    return L"{" + doubled(value, L'}') + L"}";
 }
 
 std::optional<std::wstring> build_connection_string(const ConnectionSettings& settings)

@@ -3,16 +3,26 @@
 
 namespace platform {
 
+std::wstring doubled(const std::wstring& text, wchar_t quote)
+{
+    std::wstring result;
+    result.reserve(text.size());
+    for (wchar_t c : text) {
+        result += c;
+        if (c == quote)
+            result += quote;
+    }
+    return result;
+}
+
 std::wstring double_single_quotes(const std::wstring& text)
 {
-    std::wstring doubled;
-    doubled.reserve(text.size());
-    for (wchar_t c : text) {
-        doubled += c;
-        if (c == L'\'')
-            doubled += L'\'';
-    }
-    return doubled;
+    return doubled(text, L'\'');
+}
+
+std::wstring bracketed(const std::wstring& name)
+{
+    return L"[" + doubled(name, L']') + L"]";
 }
 
 std::wstring unicode_literal(const std::wstring& text)
