@@ -125,6 +125,31 @@ Outcome copy_file(const std::wstring& existing, const std::wstring& target, cons
     return {true, {}};
 }
 
+Outcome write_file_atomically(const std::wstring& path, const std::string& bytes)
+{
+    const std::wstring partial = path + L".partial";
+    {
+        FileHandle file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+        if (!file.valid())
+            return failed();
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            written != bytes.size() || !FlushFileBuffers(file.get())) {
+            const Outcome outcome = failed();
+            file.close();
+            DeleteFileW(partial.c_str());
+            return outcome;
+        }
+    }
+    if (!MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const Outcome outcome = failed();
+        DeleteFileW(partial.c_str());
+        return outcome;
+    }
+    return {true, {}};
+}
+
 bool delete_file(const std::wstring& path)
 {
     return DeleteFileW(path.c_str()) != FALSE;

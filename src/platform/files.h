@@ -20,6 +20,10 @@ bool file_exists(const std::wstring& path);  // true for a file, false for a fol
 // pieces. A copy that fails or is stopped leaves no target behind.
 Outcome copy_file(const std::wstring& existing, const std::wstring& target, const CopyProgress& progress);
 bool delete_file(const std::wstring& path);
+
+// Writes `bytes` to `path` whole or not at all: into a file beside it first,
+// flushed, then moved over it. A reader never sees half a file.
+Outcome write_file_atomically(const std::wstring& path, const std::string& bytes);
 bool set_file_attributes(const std::wstring& path, uint32_t attributes);
 
 // True when both paths name the same place once made absolute (relative to

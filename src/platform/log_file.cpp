@@ -2,6 +2,7 @@
 #include "log_file.h"
 
 #include "system_message.h"
+#include "utf8.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -18,15 +19,6 @@ std::wstring program_data_folder()
         path = folder;
     CoTaskMemFree(folder);
     return path;
-}
-
-std::string utf8(const std::wstring& text)
-{
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-    return bytes;
 }
 
 }  // namespace
@@ -50,7 +42,7 @@ Outcome LogFile::append(const std::wstring& line)
     }
     if (file == INVALID_HANDLE_VALUE)
         return {false, system_message(GetLastError())};
-    const std::string bytes = utf8(line + L"\r\n");
+    const std::string bytes = to_utf8(line + L"\r\n");
     DWORD written = 0;
     const bool complete =
         WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
