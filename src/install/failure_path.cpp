@@ -2,6 +2,7 @@
 // the pre-flight's refusal and the early stops.
 #include "install_run.h"
 
+#include "platform/clock.h"
 #include "platform/odbc/transaction.h"
 #include "platform/prompts.h"
 #include "rollback.h"
@@ -54,7 +55,13 @@ InstallOutcome fail_install(InstallRun& run)
     form.set_status_text(failure_status);
     run.log.log_status_line();
     run.log.LogLine(error_text);
+    run.report.error_number = run.context.sqlca.error_number();
+    run.report.error_text = error_text;
+    const platform::Stopwatch stopwatch;
     const RollbackReport rollback = roll_back(run);
+    if (rollback.result != Result::nothing_to_undo)
+        run.rollback_milliseconds = stopwatch.elapsed_milliseconds();
+    run.old_database_restored = rollback.old_database_restored;
     form.set_status_text(failure_status + rollback_status(rollback));
     run.context.sqlca.disconnect();
     remove_staged_template(run);

@@ -12,6 +12,18 @@ namespace install {
 
 enum class StoreMode { single_store, chain_headquarters, chain_branch };
 
+// The store mode's word in the command line, the log and the registry:
+// "single", "headquarters" or "branch".
+inline const wchar_t* store_mode_word(StoreMode mode)
+{
+    switch (mode) {
+    case StoreMode::chain_headquarters: return L"headquarters";
+    case StoreMode::chain_branch: return L"branch";
+    case StoreMode::single_store: break;
+    }
+    return L"single";
+}
+
 class InstallForm {
 public:
     virtual ~InstallForm() = default;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "install_log.h"
+#include "install_report.h"
 #include "server_facts.h"
 #include "server_version.h"
 #include "wf_installdb.h"
@@ -40,7 +41,11 @@ struct InstallRun {
     std::vector<DatabaseFile> old_database_files;  // empty when no old database exists
     bool template_staged = false;
 
+    std::optional<bool> old_database_found;  // unknown until the pre-flight or the detection has looked
     ServerChanges changes;
+    bool old_database_restored = false;  // by the rollback
+    int64_t rollback_milliseconds = 0;
+    InstallReport report;
 
     explicit InstallRun(InstallContext& run_context)
         : context(run_context), log(run_context.form, run_context.journal)

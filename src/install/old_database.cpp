@@ -120,7 +120,8 @@ PhaseEnd replace_old_database(InstallRun& run)
     sqlca.select_single(statements::old_database_query, {settings.is_dbname}, found_name);
     if (sqlca.status_code() == Transaction::failure)
         return fail_install(run);
-    if (sqlca.status_code() != Transaction::success)
+    run.old_database_found = sqlca.status_code() == Transaction::success;
+    if (!*run.old_database_found)
         return std::nullopt;
 
     const std::wstring answer = run.context.form.confirm_reinstall();

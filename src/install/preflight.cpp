@@ -75,6 +75,7 @@ private:
         if (!version)
             return Refusal{L"数据库服务器没有报告它的版本。", L"请确认服务器名称指向 Microsoft SQL Server。"};
         run_.server_version = *version;
+        run_.report.server_version = *version;
 
         const std::wstring here = platform::computer_name();
         const std::wstring machine = row[0].value_or(L"");
@@ -112,6 +113,7 @@ private:
         if (sqlca_.status_code() == Transaction::failure)
             return unanswered(sqlca_);
         run_.old_database_files = database_files(old_files);
+        run_.old_database_found = !run_.old_database_files.empty();
 
         for (const std::wstring& file :
              {statements::new_data_file(database_, data_path_), statements::new_log_file(database_, data_path_)}) {

@@ -23,15 +23,6 @@ std::wstring time_of_day(const platform::LocalTime& time)
     return two_digits(time.hour) + L":" + two_digits(time.minute) + L":" + two_digits(time.second);
 }
 
-// "2026-12-07 10:15:02 +08:00"
-std::wstring date_and_time(const platform::LocalTime& time)
-{
-    const int offset = time.utc_offset_minutes < 0 ? -time.utc_offset_minutes : time.utc_offset_minutes;
-    return std::to_wstring(time.year) + L"-" + two_digits(time.month) + L"-" + two_digits(time.day) + L" " +
-           time_of_day(time) + L" " + (time.utc_offset_minutes < 0 ? L"-" : L"+") + two_digits(offset / 60) + L":" +
-           two_digits(offset % 60);
-}
-
 // One line of the file for each line of the text.
 std::wstring one_line(std::wstring text)
 {
@@ -43,15 +34,14 @@ std::wstring one_line(std::wstring text)
 }  // namespace
 
 RunJournal::RunJournal(platform::LogFile& file, std::vector<std::wstring> secrets)
-    : file_(file), secrets_(std::move(secrets))
+    : file_(file), redacted_(std::move(secrets))
 {
-    std::erase_if(secrets_, [](const std::wstring& secret) { return secret.empty(); });
 }
 
 void RunJournal::begin(const std::wstring& description)
 {
     const platform::LocalTime now = platform::local_time_now();
-    write(L"==== " + date_and_time(now) + L" dbinstall " + std::wstring(L"" KORVENA_VERSION_TEXT) + L" on " +
+    write(L"==== " + platform::iso_8601(now) + L" dbinstall " + std::wstring(L"" KORVENA_VERSION_TEXT) + L" on " +
           platform::computer_name() + L": " + description + L" ====");
 }
 
@@ -82,22 +72,16 @@ void RunJournal::note(const std::wstring& text)
 
 void RunJournal::write(const std::wstring& text)
 {
-    const platform::Outcome written = file_.append(redacted(one_line(text)));
+    const platform::Outcome written = file_.append(redacted_(one_line(text)));
     if (!written.succeeded && !failure_)
         failure_ = written.system_message;
 }
 
-std::wstring RunJournal::redacted(std::wstring text) const
+void RunPrompts::message_box(const std::wstring& title, const std::wstring& text)
 {
-    for (const std::wstring& secret : secrets_)
-        for (size_t at = text.find(secret); at != std::wstring::npos; at = text.find(secret, at + 8))
-            text.replace(at, secret.size(), L"********");
-    return text;
-}
-
-void JournalPrompts::message_box(const std::wstring& title, const std::wstring& text)
-{
-    journal_.message(title, text);
+    if (journal_)
+        journal_->message(title, text);
+    last_message_ = text;
     shown_by_.message_box(title, text);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/log_file.h"
 #include "platform/odbc/server_info.h"
 #include "platform/prompts.h"
+#include "redaction.h"
 
 #include <optional>
 #include <string>
@@ -18,7 +19,7 @@ public:
     // Every text in `secrets` (the passwords) is written as asterisks.
     RunJournal(platform::LogFile& file, std::vector<std::wstring> secrets);
 
-    // "==== <date> <time> <offset> dbinstall <version> on <computer>: <description> ===="
+    // "==== <ISO 8601 time> dbinstall <version> on <computer>: <description> ===="
     void begin(const std::wstring& description);
     void line(const std::wstring& text);
     void message(const std::wstring& title, const std::wstring& text);
@@ -31,17 +32,17 @@ public:
 
 private:
     void write(const std::wstring& text);
-    std::wstring redacted(std::wstring text) const;
 
     platform::LogFile& file_;
-    std::vector<std::wstring> secrets_;
+    Redaction redacted_;
     std::optional<std::wstring> failure_;
 };
 
-// Prompts that also write each message box's title and text to a journal.
-class JournalPrompts : public platform::Prompts {
+// The prompts of a run: each message box is shown, written to the journal
+// when there is one, and the last one kept for the run's report.
+class RunPrompts : public platform::Prompts {
 public:
-    JournalPrompts(platform::Prompts& shown_by, RunJournal& journal) : shown_by_(shown_by), journal_(journal) {}
+    RunPrompts(platform::Prompts& shown_by, RunJournal* journal) : shown_by_(shown_by), journal_(journal) {}
 
     void message_box(const std::wstring& title, const std::wstring& text) override;
     platform::FileChoice choose_file(const std::wstring& caption) override { return shown_by_.choose_file(caption); }
@@ -51,9 +52,13 @@ public:
         return shown_by_.open_response_window(window);
     }
 
+    // The text of the last message box shown; empty when none was.
+    const std::wstring& last_message() const { return last_message_; }
+
 private:
     platform::Prompts& shown_by_;
-    RunJournal& journal_;
+    RunJournal* journal_;
+    std::wstring last_message_;
 };
 
 }  // namespace install

@@ -17,6 +17,7 @@ class Transaction;
 namespace install {
 
 class RunJournal;
+struct InstallReport;
 
 // How a run ended; exactly one per run. Only `completed` is a success.
 enum class InstallOutcome {
@@ -41,9 +42,12 @@ struct InstallContext {
     // Where the run's record goes (log lines, message boxes, statements,
     // result); none when null.
     RunJournal* journal = nullptr;
+    // Filled with what the run did when it ends; none when null.
+    InstallReport* report = nullptr;
 };
 
-// The outcome as the record of a run names it: "completed", "refused", ...
+// The outcome as one word, as the log and the result document name it:
+// "completed", "failed", "template_missing", "refused", ...
 std::wstring outcome_name(InstallOutcome outcome);
 
 // Runs the whole installation synchronously; every outcome has already been

@@ -23,19 +23,12 @@ constexpr unsigned progress_interval_ms = 100;
 constexpr int locked_buttons[] = {cb_1, cb_2, cb_3, cb_selectfile, rb_1, rb_2, rb_3};
 constexpr int locked_fields[] = {sle_sqlserver, sle_sqldbpath, sle_sourcedb, sle_sa, sle_password};
 
-std::wstring store_mode_name(std::optional<install::StoreMode> mode)
-{
-    if (mode == install::StoreMode::chain_headquarters) return L"headquarters";
-    if (mode == install::StoreMode::chain_branch) return L"branch";
-    return mode ? L"single" : L"none";
-}
-
 // The fields as the log file's header gives them; never the password.
 std::wstring described(const install::InstallForm& form)
 {
     return L"window: server " + form.server_name() + L", data path " + form.data_path() + L", template " +
            form.template_file() + L", login " + form.admin_login() + L", store mode " +
-           store_mode_name(form.store_mode());
+           (form.store_mode() ? install::store_mode_word(*form.store_mode()) : L"none");
 }
 
 std::wstring what_failed(std::exception_ptr failure)

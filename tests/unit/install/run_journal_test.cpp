@@ -56,7 +56,7 @@ TEST_F(RunJournalTest, EveryLineHasItsTimeAndNoPasswordReachesTheFile)
 
     const auto written = lines();
     ASSERT_EQ(written.size(), 6u);
-    EXPECT_TRUE(std::regex_match(written[0], std::regex("==== \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [+-]\\d\\d:\\d\\d "
+    EXPECT_TRUE(std::regex_match(written[0], std::regex("==== \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d "
                                                         "dbinstall \\d+\\.\\d+\\.\\d+ on .+: command line: "
                                                         "--unattended --server VM ====")))
         << written[0];
