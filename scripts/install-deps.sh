@@ -8,6 +8,8 @@ packages=(
     wine wine64 xvfb xauth fonts-wqy-microhei       # running dbinstall.exe
     unixodbc unixodbc-dev tdsodbc freetds-bin       # ODBC to SQL Server, tsql
     imagemagick xdotool                             # screenshots of the windows
+    python3-jsonschema                              # validating result documents
+    ansible ansible-lint                            # checking the deployment recipes
 )
 missing=()
 for package in "${packages[@]}"; do

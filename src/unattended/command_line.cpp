@@ -8,11 +8,12 @@
 namespace unattended {
 namespace {
 
-const std::map<std::wstring, install::StoreMode> store_modes = {
-    {L"single", install::StoreMode::single_store},
-    {L"headquarters", install::StoreMode::chain_headquarters},
-    {L"branch", install::StoreMode::chain_branch},
-};
+std::optional<install::StoreMode> store_mode_named(const std::wstring& word) {
+    for (auto mode : {install::StoreMode::single_store, install::StoreMode::chain_headquarters,
+                      install::StoreMode::chain_branch})
+        if (word == install::store_mode_word(mode)) return mode;
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -32,6 +33,7 @@ std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<s
         {L"--template", &options.template_file},
         {L"--login", &options.login},
         {L"--log", &options.log_file},
+        {L"--result-json", &options.result_file},
     };
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& argument = arguments[i];
@@ -56,11 +58,9 @@ std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<s
         if (i + 1 >= arguments.size()) return UsageError{L"missing value after " + argument};
         const std::wstring& value = arguments[++i];
         if (argument == L"--store-mode") {
-            auto mode = store_modes.find(value);
-            if (mode == store_modes.end()) {
-                return UsageError{L"unknown store mode: " + value + L" (single, headquarters or branch)"};
-            }
-            options.store_mode = mode->second;
+            const std::optional<install::StoreMode> mode = store_mode_named(value);
+            if (!mode) return UsageError{L"unknown store mode: " + value + L" (single, headquarters or branch)"};
+            options.store_mode = *mode;
         } else {
             *texts.at(argument) = value;
         }
@@ -68,11 +68,19 @@ std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<s
     return options;
 }
 
+std::optional<std::wstring> result_file_named(const std::vector<std::wstring>& arguments) {
+    std::optional<std::wstring> file;
+    for (size_t i = 0; i + 1 < arguments.size(); ++i)
+        if (arguments[i] == L"--result-json") file = arguments[i + 1];
+    return file;
+}
+
 std::wstring usage_text(bool with_exit_statuses) {
     std::wstring text =
         L"usage: dbinstall.exe --unattended [--server NAME] [--data-path PATH] [--template FILE]\n"
         L"                     [--login LOGIN] [--store-mode single|headquarters|branch] [--drop-existing]\n"
         L"                     [--no-safety-backup] [--verify-certificate] [--progress] [--log FILE]\n"
+        L"                     [--result-json FILE]\n"
         L"       dbinstall.exe --help\n"
         L"       dbinstall.exe --version\n"
         L"Scripts call dbinstall.com, the console build, with the same options; it waits and returns the status.\n"
@@ -80,7 +88,8 @@ std::wstring usage_text(bool with_exit_statuses) {
         L"Options left out take the values the installer window would show.\n"
         L"--verify-certificate: encrypt and verify the server's certificate (ODBC Driver 17 or 18 for\n"
         L"SQL Server, SQL Server Native Client 11.0); without it Driver 17 and 18 encrypt and accept the\n"
-        L"server's self-signed certificate.\n";
+        L"server's self-signed certificate.\n"
+        L"--result-json FILE: write how the run ended, as JSON, to FILE at every end.\n";
     if (with_exit_statuses) {
         text +=
             L"Exit status:\n"

@@ -17,10 +17,11 @@ struct UnattendedOptions {
     std::optional<std::wstring> template_file;
     std::optional<std::wstring> login;
     std::optional<std::wstring> log_file;  // instead of %ProgramData%\Korvena\dbinstall.log
+    std::optional<std::wstring> result_file;  // --result-json: where the result document goes
     install::StoreMode store_mode = install::StoreMode::single_store;
     bool drop_existing = false;
-    bool safety_backup = true;
-    bool show_progress = false;  // --progress  // --no-safety-backup: the old database is dropped without a backup
+    bool safety_backup = true;        // --no-safety-backup: the old database is dropped without a backup
+    bool show_progress = false;       // --progress
     bool verify_certificate = false;  // verify the server's certificate instead of trusting it
 };
 
@@ -38,6 +39,10 @@ Mode mode_of(const std::vector<std::wstring>& arguments);
 
 // Parses the arguments after --unattended.
 std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<std::wstring>& arguments);
+
+// The value after the last --result-json, even when the rest of the command
+// line is wrong: a usage error is reported in the result document too.
+std::optional<std::wstring> result_file_named(const std::vector<std::wstring>& arguments);
 
 // The usage lines, and with `with_exit_statuses` the meaning of each status.
 std::wstring usage_text(bool with_exit_statuses);

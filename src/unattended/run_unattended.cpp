@@ -12,8 +12,10 @@
 #include "install/run_journal.h"
 #include "install/wf_installdb.h"
 #include "platform/console.h"
+#include "platform/files.h"
 #include "platform/log_file.h"
 #include "platform/machine.h"
+#include "result_document.h"
 
 namespace unattended {
 namespace {
@@ -27,7 +29,22 @@ std::wstring described(const std::vector<std::wstring>& arguments)
     return description;
 }
 
-int install(const UnattendedOptions& options, const std::vector<std::wstring>& arguments)
+// Writes the result document when the command line asked for one. A
+// document that cannot be written does not change how the run ended, but
+// whoever waits for it is told why it is missing.
+void write_result(const std::optional<std::wstring>& file, RunResult result, const install::Redaction& redacted)
+{
+    if (!file)
+        return;
+    result.ended_at = platform::local_time_now();
+    result.computer = platform::computer_name();
+    const platform::Outcome written = platform::write_file_atomically(*file, result_document(result, redacted));
+    if (!written.succeeded)
+        platform::write_text(platform::Stream::error, L"dbinstall: the result file " + *file +
+                                                          L" could not be written: " + written.system_message + L"\n");
+}
+
+int install(const UnattendedOptions& options, const std::vector<std::wstring>& arguments, RunResult result)
 {
     app::Application application;
     application.open();
@@ -40,7 +57,7 @@ int install(const UnattendedOptions& options, const std::vector<std::wstring>& a
     install::RunJournal journal(log_file, {password, settings.is_pass});
     journal.begin(described(arguments));
     ConsolePrompts console_prompts;
-    install::JournalPrompts prompts(console_prompts, journal);
+    install::RunPrompts prompts(console_prompts, &journal);
     if (!defaults.sql_server_found) prompts.message_box(app::sql_server_missing_title, app::sql_server_missing_text);
 
     ConsoleForm form(FormValues{
@@ -56,13 +73,19 @@ int install(const UnattendedOptions& options, const std::vector<std::wstring>& a
     application.SQLCA.verify_server_certificate = options.verify_certificate;
     // The pipeline tells the journal of its own message boxes.
     install::InstallContext context{form,     console_prompts,       application.SQLCA, settings,
-                                    application.gs_appname, options.safety_backup, &journal};
-    const int status = exit_status_of(install::wf_installdb(context));
+                                    application.gs_appname, options.safety_backup, &journal, &result.report};
+    const install::InstallOutcome outcome = install::wf_installdb(context);
+    const int status = exit_status_of(outcome);
     // The install does not depend on its log, but the one who reads it must
     // know it is missing.
     if (journal.failure())
         platform::write_text(platform::Stream::error, L"dbinstall: the log file " + log_file.path() +
                                                           L" could not be written: " + *journal.failure() + L"\n");
+    result.outcome = install::outcome_name(outcome);
+    result.exit_status = status;
+    result.target = InstallTarget{form.server_name(), settings.is_dbname,   form.admin_login(),
+                                  settings.is_logid,  options.store_mode, form.data_path()};
+    write_result(options.result_file, std::move(result), install::Redaction({password, settings.is_pass}));
     return status;
 }
 
@@ -79,13 +102,22 @@ int run_from_command_line(const std::vector<std::wstring>& arguments)
         platform::write_text(platform::Stream::output, version_text());
         return 0;
     }
+    RunResult result;
+    result.started_at = platform::local_time_now();
     const std::vector<std::wstring> options_text(arguments.begin() + 1, arguments.end());
     auto parsed = parse_unattended(options_text);
     if (auto* error = std::get_if<UsageError>(&parsed)) {
         platform::write_text(platform::Stream::error, error->reason + L"\n" + usage_text(false));
+        result.outcome = L"usage_error";
+        result.exit_status = exit_usage_error;
+        result.report.failed_phase = L"command_line";
+        result.report.error_text = error->reason;
+        result.report.message = error->reason;
+        write_result(result_file_named(options_text), std::move(result),
+                     install::Redaction({platform::environment_variable(L"KORVENA_SA_PASSWORD")}));
         return exit_usage_error;
     }
-    return install(std::get<UnattendedOptions>(parsed), arguments);
+    return install(std::get<UnattendedOptions>(parsed), arguments, std::move(result));
 }
 
 }  // namespace unattended

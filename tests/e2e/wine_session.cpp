@@ -68,19 +68,45 @@ DriverRun WineSession::run_driver(const std::vector<std::string>& steps, std::ch
     return DriverRun{result.exit_code, parse_driver_output(result.output), result.output};
 }
 
-std::optional<std::string> WineSession::registry_value(const std::string& key, const std::string& name) const {
-    const ProgramResult result = run_program(wine({"reg", "query", key, "/v", name, "/reg:32"}), registry_timeout);
-    if (result.exit_code != 0) return std::nullopt;
-    // "    NAME    REG_SZ    DATA"
-    std::istringstream lines(result.output);
+namespace {
+
+const char* switch_of(RegistryView view) { return view == RegistryView::bits64 ? "/reg:64" : "/reg:32"; }
+
+// reg query's "    NAME    REG_SZ    DATA" lines.
+std::map<std::string, std::string> string_values(const std::string& output) {
+    std::map<std::string, std::string> values;
+    std::istringstream lines(output);
     std::string line;
     const std::string marker = "    REG_SZ    ";
     while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const size_t at = line.find(marker);
-        if (at != std::string::npos && line.find(name) < at) return line.substr(at + marker.size());
+        if (at == std::string::npos) continue;
+        const size_t name_start = line.find_first_not_of(' ');
+        values[line.substr(name_start, at - name_start)] = line.substr(at + marker.size());
     }
-    return std::nullopt;
+    return values;
+}
+
+}  // namespace
+
+std::optional<std::string> WineSession::registry_value(const std::string& key, const std::string& name) const {
+    const ProgramResult result = run_program(wine({"reg", "query", key, "/v", name, "/reg:32"}), registry_timeout);
+    if (result.exit_code != 0) return std::nullopt;
+    const auto values = string_values(result.output);
+    const auto found = values.find(name);
+    if (found == values.end()) return std::nullopt;
+    return found->second;
+}
+
+std::map<std::string, std::string> WineSession::registry_values(const std::string& key, RegistryView view) const {
+    const ProgramResult result = run_program(wine({"reg", "query", key, switch_of(view)}), registry_timeout);
+    if (result.exit_code != 0) return {};
+    return string_values(result.output);
+}
+
+void WineSession::remove_registry_key(const std::string& key, RegistryView view) const {
+    run_program(wine({"reg", "delete", key, switch_of(view), "/f"}), registry_timeout);
 }
 
 void WineSession::remove_registry_value(const std::string& key, const std::string& name) const {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +20,8 @@ struct DriverRun {
     std::vector<Observation> observations;
     std::string output;  // as printed, for failure reports
 };
+
+enum class RegistryView { bits32, bits64 };
 
 class WineSession {
 public:
@@ -55,6 +58,9 @@ public:
     // A REG_SZ value of the 32-bit registry view, or nullopt when absent.
     std::optional<std::string> registry_value(const std::string& key, const std::string& name) const;
     void remove_registry_value(const std::string& key, const std::string& name) const;
+    // The REG_SZ values of a key by name; empty when the key is absent.
+    std::map<std::string, std::string> registry_values(const std::string& key, RegistryView view) const;
+    void remove_registry_key(const std::string& key, RegistryView view) const;
 
     // SQL Server's installation keys, so the installer opens without its
     // "SQL Server not found" notice.

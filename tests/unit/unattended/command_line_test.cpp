@@ -29,7 +29,7 @@ TEST(UnattendedCommandLine, EveryOptionReachesItsField)
     auto parsed = unattended::parse_unattended({L"--server", L"127.0.0.1,1433", L"--data-path", L"C:\\O'Brien\\data",
                                                 L"--template", L"C:\\t\\mirvox.dat", L"--login", L"admin",
                                                 L"--store-mode", L"branch", L"--drop-existing",
-                                                L"--verify-certificate"});
+                                                L"--verify-certificate", L"--result-json", L"C:\\out\\r.json"});
     ASSERT_TRUE(std::holds_alternative<UnattendedOptions>(parsed));
     const auto& options = std::get<UnattendedOptions>(parsed);
     EXPECT_EQ(options.server, L"127.0.0.1,1433");
@@ -39,6 +39,7 @@ TEST(UnattendedCommandLine, EveryOptionReachesItsField)
     EXPECT_EQ(options.store_mode, install::StoreMode::chain_branch);
     EXPECT_TRUE(options.drop_existing);
     EXPECT_TRUE(options.verify_certificate);
+    EXPECT_EQ(options.result_file, L"C:\\out\\r.json");
 }
 
 TEST(UnattendedCommandLine, OptionsLeftOutStayUnsetForTheFormDefaults)
@@ -97,6 +98,16 @@ TEST(UnattendedCommandLine, WrongArgumentsGiveAOneLineReason)
         EXPECT_EQ(std::get<UsageError>(parsed).reason, row.reason);
         EXPECT_EQ(row.reason.find(L'\n'), std::wstring::npos);
     }
+}
+
+TEST(UnattendedCommandLine, TheResultFileIsFoundInACommandLineThatIsWrong)
+{
+    // The last one counts, as the parser's own assignment does.
+    EXPECT_EQ(unattended::result_file_named({L"--bogus", L"--result-json", L"a.json", L"--result-json", L"b.json"}),
+              L"b.json");
+    EXPECT_EQ(unattended::result_file_named({L"--server", L"--result-json", L"a.json"}), L"a.json");
+    EXPECT_FALSE(unattended::result_file_named({L"--bogus", L"--result-json"}).has_value());
+    EXPECT_FALSE(unattended::result_file_named({}).has_value());
 }
 
 TEST(UnattendedExitStatus, OneDistinctStatusPerOutcome)
