@@ -1,0 +1,120 @@
+// The Intune / Configuration Manager package of deploy/intune: its install
+// command run by cmd.exe as those tools run it, with the password from the
+// package and the arguments of an assignment, and its table of return codes
+// against the statuses the installer documents.
+#include "install_test.h"
+
+#include <fstream>
+#include <regex>
+#include <set>
+
+namespace e2e {
+namespace {
+
+const std::filesystem::path intune_folder = std::filesystem::path(KORVENA_DEPLOY_FOLDER) / "intune";
+
+std::string file_text(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+class DeploymentPackageTest : public InstallTest {
+protected:
+    // The package as IntuneWinAppUtil would wrap it, in this test's folder.
+    void make_package(const std::optional<std::string>& password_file) {
+        const auto package = host_path("package");
+        std::filesystem::create_directories(package);
+        for (const auto& [from, to] : {std::pair{intune_folder / "install.cmd", package / "install.cmd"},
+                                       std::pair{std::filesystem::path(KORVENA_DBINSTALL_COM), package / "dbinstall.com"},
+                                       std::pair{host_path("template/mirvox.dat"), package / "mirvox.dat"}})
+            std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::remove(package / "sa-password.txt");
+        if (password_file) {
+            std::ofstream file(package / "sa-password.txt", std::ios::binary);
+            file << *password_file;
+        }
+    }
+
+    // cmd.exe /c install.cmd <assignment's arguments>, from another folder,
+    // with no password in the environment.
+    ProgramResult run_install_command(const std::vector<std::string>& arguments) {
+        std::vector<std::string> command{"/c", windows_path("package\\install.cmd")};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return wine_.run_command_line_of("cmd", host_path("work"), command, "", std::chrono::seconds(120));
+    }
+
+    std::filesystem::path result_file() const {
+        return wine_.drive_c() / "ProgramData" / "Korvena" / "dbinstall-result.json";
+    }
+};
+
+TEST_F(DeploymentPackageTest, InstallsWithThePackagedPasswordThenDeclinesToReplaceTheDatabase) {
+    // Characters cmd.exe would act on, were the password ever expanded; the
+    // line ended as Notepad ends it (Wine's set /p loses the last character
+    // of a file without a line end).
+    sa_password_ = "Sh0p&Till^50%OFF!";
+    ASSERT_NO_FATAL_FAILURE(start_server());
+    make_package(sa_password_ + "\r\n");
+    std::filesystem::remove(result_file());
+    const std::vector<std::string> assignment{"--server", server_->address(), "--data-path", windows_path("data"),
+                                              "--store-mode", "branch"};
+
+    const ProgramResult installed = run_install_command(assignment);
+    EXPECT_EQ(installed.exit_code, 0) << installed.output << installed.errors;
+    EXPECT_EQ(installed.output.find(sa_password_), std::string::npos);
+    expect_installed("data", {"分店/配送中心", "2"});
+    const std::string first_result = file_text(result_file());
+    EXPECT_NE(first_result.find("\"outcome\": \"completed\""), std::string::npos) << first_result;
+    EXPECT_EQ(first_result.find(sa_password_), std::string::npos);
+
+    // The detection rule already finds it; a run all the same must not touch it.
+    const ProgramResult again = run_install_command(assignment);
+    EXPECT_EQ(again.exit_code, 5) << again.output << again.errors;
+    EXPECT_NE(file_text(result_file()).find("\"outcome\": \"declined\""), std::string::npos);
+}
+
+TEST_F(DeploymentPackageTest, APackageWithoutItsPasswordEndsAsAUsageError) {
+    ASSERT_NO_FATAL_FAILURE(start_server());
+    for (const std::optional<std::string>& password_file : {std::optional<std::string>{}, std::optional<std::string>{""}}) {
+        make_package(password_file);
+        const ProgramResult run = run_install_command({"--store-mode", "single"});
+        EXPECT_EQ(run.exit_code, 2);
+        EXPECT_NE(run.errors.find("install.cmd: no password in \"" + windows_path("package") + "\\sa-password.txt\""),
+                  std::string::npos)
+            << run.errors;
+    }
+}
+
+TEST_F(DeploymentPackageTest, TheReturnCodeTableGivesEveryDocumentedStatusAKind) {
+    const ProgramResult help = wine_.run_command_line_of(KORVENA_DBINSTALL_COM, host_path("work"), {"--help"}, "",
+                                                          std::chrono::seconds(60));
+    ASSERT_EQ(help.exit_code, 0);
+    std::set<int> documented;
+    const std::regex status_line(R"(^  (\d+)  \S.*$)");
+    std::istringstream help_lines(help.output);
+    for (std::string line; std::getline(help_lines, line);) {
+        std::smatch match;
+        if (std::regex_match(line, match, status_line)) documented.insert(std::stoi(match[1]));
+    }
+    ASSERT_GE(documented.size(), 9u) << help.output;
+
+    std::map<int, std::pair<std::string, std::string>> table;
+    const std::regex row(R"(^\| (\d+) \| .+ \| (\w[\w ]*) \| (\w[\w ]*) \|$)");
+    std::istringstream readme(file_text(intune_folder / "README.md"));
+    for (std::string line; std::getline(readme, line);) {
+        std::smatch match;
+        if (std::regex_match(line, match, row)) table[std::stoi(match[1])] = {match[2], match[3]};
+    }
+    std::set<int> tabled;
+    for (const auto& [code, kinds] : table) {
+        tabled.insert(code);
+        EXPECT_TRUE(kinds.first == "Success" || kinds.first == "Failed" || kinds.first == "Retry") << code;
+        EXPECT_TRUE(kinds.second == "Success" || kinds.second == "Failure" || kinds.second == "Fast Retry") << code;
+        EXPECT_EQ(kinds.first == "Success", code == 0) << code;
+        EXPECT_EQ(kinds.second == "Success", code == 0) << code;
+    }
+    EXPECT_EQ(tabled, documented);
+}
+
+}  // namespace
+}  // namespace e2e
