@@ -25,8 +25,6 @@ struct UnattendedOptions {
     bool verify_certificate = false;  // verify the server's certificate instead of trusting it
 };
 
-struct HelpRequested {};
-
 struct UsageError {
     std::wstring reason;  // one line, no usage text
 };
