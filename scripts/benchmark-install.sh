@@ -108,7 +108,15 @@ SQL
 installer_run() {
     KORVENA_SA_PASSWORD=$password wine build/windows/src/dbinstall.exe --unattended \
         --server "127.0.0.1,$port" --template 'C:\template\mirvox.dat' --data-path 'C:\data' \
-        --store-mode branch >"$work/installer.out" 2>&1 || { cat "$work/installer.out" >&2; return 1; }
+        --store-mode branch --result-json 'C:\result.json' >"$work/installer.out" 2>&1 ||
+        { cat "$work/installer.out" >&2; return 1; }
+}
+
+# The installer's own phases, from its result document: "name milliseconds" lines.
+installer_phases() {
+    /usr/bin/python3 -c 'import json, sys
+for phase in json.load(open(sys.argv[1], encoding="utf-8"))["phases"]: print(phase["name"], phase["milliseconds"])' \
+        "$drive_c/result.json"
 }
 
 wine_start_run() {
@@ -152,9 +160,13 @@ installer_times=()
 wine_start_times=()
 cp_times=()
 wine_copy_times=()
+declare -A phase_times
 for round in $(seq "$rounds"); do
     reset_server; floor_times+=("$(seconds floor_run)")
     reset_server; installer_times+=("$(seconds installer_run)")
+    while read -r name milliseconds; do
+        phase_times[$name]+="$(awk -v ms="$milliseconds" 'BEGIN { printf "%.3f", ms / 1000 }') "
+    done < <(installer_phases)
     wine_start_times+=("$(seconds wine_start_run)")
     cp_times+=("$(seconds cp_run)")
     wine_copy_times+=("$(seconds wine_copy_run)")
@@ -169,5 +181,10 @@ echo "Where the difference goes:"
 report "wine process start" "${wine_start_times[@]}"
 report "staging copy, cp" "${cp_times[@]}"
 report "staging copy, wine" "${wine_copy_times[@]}"
+echo "The installer's phases (staging copy in preflight):"
+for name in connect preflight old_database create_database restore login store_mode completion; do
+    # shellcheck disable=SC2086  # the times are one word each
+    report "  $name" ${phase_times[$name]}
+done
 awk -v installer="$(median "${installer_times[@]}")" -v floor="$(median "${floor_times[@]}")" \
     'BEGIN { printf "ratio installer / floor: %.3f\n", installer / floor }'
