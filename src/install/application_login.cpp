@@ -3,8 +3,8 @@
 #include "install_run.h"
 
 #include "app/install_settings.h"
-#include "login_records.h"
 #include "platform/odbc/transaction.h"
+#include "server_lookups.h"
 #include "statements.h"
 #include "wf_connect_db.h"
 

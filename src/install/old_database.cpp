@@ -3,12 +3,11 @@
 #include "install_run.h"
 
 #include "app/install_settings.h"
-#include "login_records.h"
 #include "platform/clock.h"
 #include "platform/odbc/transaction.h"
 #include "platform/prompts.h"
-#include "preflight_rules.h"
 #include "progress.h"
+#include "server_lookups.h"
 #include "statements.h"
 
 #include <cwchar>
@@ -55,11 +54,9 @@ PhaseEnd back_up_old_database(InstallRun& run)
     std::wstring file;
     for (int nth = 1; file.empty(); ++nth) {
         const std::wstring candidate = statements::safety_backup_file(run.context.form.data_path(), database, now, nth);
-        platform::QueryResult answer;
-        sqlca.select_rows(statements::file_exists_query(candidate), {}, answer);
-        if (sqlca.status_code() != Transaction::success)
+        std::optional<FileExistence> found;
+        if (!find_server_file(sqlca, candidate, found))
             return fail_install(run);
-        const std::optional<FileExistence> found = file_existence(answer);
         if (!found || (!found->file && !found->directory))
             file = candidate;
     }
@@ -74,15 +71,18 @@ PhaseEnd back_up_old_database(InstallRun& run)
     return std::nullopt;
 }
 
+// The failure path of the drops, with the server's text on the status line.
+InstallOutcome fail_drop(InstallRun& run)
+{
+    run.context.form.set_status_text(L"删除旧数据库及相关信息失败！" + run.context.sqlca.error_text());
+    return fail_install(run);
+}
+
 // The drops fail on -1 only; any other status counts as done.
 bool drop_old(InstallRun& run, const std::wstring& statement)
 {
-    Transaction& sqlca = run.context.sqlca;
-    sqlca.execute_immediate(statement);
-    if (sqlca.status_code() != Transaction::failure)
-        return true;
-    run.context.form.set_status_text(L"删除旧数据库及相关信息失败！" + sqlca.error_text());
-    return false;
+    run.context.sqlca.execute_immediate(statement);
+    return run.context.sqlca.status_code() != Transaction::failure;
 }
 
 PhaseEnd drop_old_database_and_login(InstallRun& run)
@@ -90,21 +90,19 @@ PhaseEnd drop_old_database_and_login(InstallRun& run)
     const app::InstallSettings& settings = run.context.settings;
     run.log.LogPhase(L"删除旧数据库及相关信息...");
     if (!drop_old(run, statements::drop_database(settings.is_dbname)))
-        return fail_install(run);
+        return fail_drop(run);
     run.changes.old_database_dropped = true;
 
     // An old database restored by hand, or left by a failed run, may have no
     // login: there is nothing to drop then.
     std::optional<LoginRecord> login;
-    if (!find_login(run.context.sqlca, settings.is_logid, login)) {
-        run.context.form.set_status_text(L"删除旧数据库及相关信息失败！" + run.context.sqlca.error_text());
-        return fail_install(run);
-    }
+    if (!find_login(run.context.sqlca, settings.is_logid, login))
+        return fail_drop(run);
     if (!login)
         return std::nullopt;
     run.changes.dropped_logins.push_back(*login);
     if (!drop_old(run, statements::drop_login(settings.is_logid)))
-        return fail_install(run);
+        return fail_drop(run);
     return std::nullopt;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/odbc/transaction.h"
 #include "preflight_rules.h"
 #include "run_journal.h"
+#include "server_lookups.h"
 #include "statements.h"
 
 namespace install {
@@ -92,8 +93,8 @@ private:
 
     std::optional<Refusal> data_folder()
     {
-        const std::optional<FileExistence> found = existence(data_path_);
-        if (!found)
+        std::optional<FileExistence> found;
+        if (!find_server_file(sqlca_, data_path_, found) || !found)
             return unanswered(sqlca_);
         if (found->directory)
             return std::nullopt;
@@ -117,8 +118,8 @@ private:
 
         for (const std::wstring& file :
              {statements::new_data_file(database_, data_path_), statements::new_log_file(database_, data_path_)}) {
-            const std::optional<FileExistence> found = existence(file);
-            if (!found)
+            std::optional<FileExistence> found;
+            if (!find_server_file(sqlca_, file, found) || !found)
                 return unanswered(sqlca_);
             if ((found->file || found->directory) && !belongs_to_old_database(file))
                 return Refusal{L"数据库服务器上已经有“" + file + L"”，它不属于原有的数据库 " + database_ + L"。",
@@ -192,15 +193,6 @@ private:
         return Refusal{L"数据库服务器的 " + data_path_.substr(0, 2) + L" 盘空间不够：需要 " + std::to_wstring(needed) +
                            L" MB，只有 " + std::to_wstring(*free) + L" MB 可用。",
                        L"请在这个盘上腾出空间，或选择另一个盘上的软件数据安装路径。"};
-    }
-
-    std::optional<FileExistence> existence(const std::wstring& path)
-    {
-        QueryResult answer;
-        sqlca_.select_rows(statements::file_exists_query(path), {}, answer);
-        if (sqlca_.status_code() == Transaction::failure)
-            return std::nullopt;
-        return file_existence(answer);
     }
 
     bool belongs_to_old_database(const std::wstring& path) const

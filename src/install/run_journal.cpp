@@ -4,6 +4,7 @@
 #include "dbinstall_version.h"
 #include "platform/clock.h"
 #include "platform/machine.h"
+#include "platform/odbc/transaction.h"
 
 #include <cstdio>
 
@@ -58,9 +59,9 @@ void RunJournal::message(const std::wstring& title, const std::wstring& text)
 void RunJournal::statement(const platform::StatementRecord& record)
 {
     std::wstring outcome = L"ok";
-    if (record.status_code == 100)
+    if (record.status_code == platform::Transaction::not_found)
         outcome = L"no row";
-    else if (record.status_code != 0)
+    else if (record.status_code != platform::Transaction::success)
         outcome = L"failed " + std::to_wstring(record.error_number) + L": " + record.error_text;
     line(L"sql: " + record.statement + L" -> " + outcome);
 }

@@ -31,14 +31,16 @@ std::wstring default_log_file()
 Outcome LogFile::append(const std::wstring& line)
 {
     // Append-only access: each write lands at the end, whoever else appends.
-    HANDLE file = CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    const auto open = [this] {
+        return CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE file = open();
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND) {
         const size_t separator = path_.find_last_of(L"\\/");
         if (separator != std::wstring::npos)
             SHCreateDirectoryExW(nullptr, path_.substr(0, separator).c_str(), nullptr);
-        file = CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        file = open();
     }
     if (file == INVALID_HANDLE_VALUE)
         return {false, system_message(GetLastError())};

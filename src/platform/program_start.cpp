@@ -1,6 +1,8 @@
 // Starting a program with CreateProcessW.
 #include "program_start.h"
 
+#include "system_message.h"
+
 #include <windows.h>
 
 namespace platform {
@@ -28,19 +30,6 @@ std::wstring quoted_argument(const std::wstring& argument)
     return quoted + L"\"";
 }
 
-std::wstring system_message(DWORD error)
-{
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length > 0 ? std::wstring(text, length) : L"error " + std::to_wstring(error);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
-        message.pop_back();
-    return message;
-}
-
 }  // namespace
 
 std::wstring command_line_for(const std::wstring& program, const std::vector<std::wstring>& arguments)
@@ -52,7 +41,7 @@ std::wstring command_line_for(const std::wstring& program, const std::vector<std
     return line;
 }
 
-ProgramStart start_program(const std::wstring& program, const std::vector<std::wstring>& arguments)
+Outcome start_program(const std::wstring& program, const std::vector<std::wstring>& arguments)
 {
     std::wstring line = command_line_for(program, arguments);
     STARTUPINFOW startup{};

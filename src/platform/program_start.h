@@ -2,6 +2,8 @@
 // over unchanged.
 #pragma once
 
+#include "outcome.h"
+
 #include <string>
 #include <vector>
 
@@ -11,14 +13,9 @@ namespace platform {
 // the C runtime split back into exactly `program` followed by `arguments`.
 std::wstring command_line_for(const std::wstring& program, const std::vector<std::wstring>& arguments);
 
-struct ProgramStart {
-    bool started = false;
-    std::wstring reason;  // the system's message when it did not start
-};
-
 // Starts `program` (a full path) with `arguments` in this process's working
 // directory and returns at once. The program gets no console and none of
 // this process's handles, so it holds nothing of the caller's open.
-ProgramStart start_program(const std::wstring& program, const std::vector<std::wstring>& arguments);
+Outcome start_program(const std::wstring& program, const std::vector<std::wstring>& arguments);
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-// The runtime's start entry.
+// The runtime's start entry, and the text of what it catches.
 #include "runtime.h"
 
 #include "console.h"
@@ -7,10 +7,15 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <exception>
-#include <string>
-
 namespace platform {
+
+std::wstring exception_text(const std::exception& error)
+{
+    const std::string what = error.what();
+    std::wstring text(what.size(), L'\0');
+    text.resize(size_t(MultiByteToWideChar(CP_ACP, 0, what.data(), int(what.size()), text.data(), int(text.size()))));
+    return text;
+}
 
 int start(const std::function<int()>& application, FailureReport report)
 {
@@ -22,9 +27,7 @@ int start(const std::function<int()>& application, FailureReport report)
     try {
         exit_code = application();
     } catch (const std::exception& error) {
-        const std::string what = error.what();
-        std::wstring text(what.size(), L'\0');
-        text.resize(size_t(MultiByteToWideChar(CP_ACP, 0, what.data(), int(what.size()), text.data(), int(text.size()))));
+        const std::wstring text = exception_text(error);
         if (report == FailureReport::standard_error) {
             connect_console();
             write_text(Stream::error, L"dbinstall: " + text + L"\n");

@@ -29,9 +29,15 @@ std::wstring described(const std::vector<std::wstring>& arguments)
     return description;
 }
 
-// Writes the result document when the command line asked for one. A
-// document that cannot be written does not change how the run ended, but
-// whoever waits for it is told why it is missing.
+// A file of the run's record that could not be written does not change how
+// the run ended, but whoever waits for it is told why it is missing.
+void warn_unwritten(const wchar_t* what, const std::wstring& path, const std::wstring& reason)
+{
+    platform::write_text(platform::Stream::error,
+                         L"dbinstall: the " + std::wstring(what) + L" " + path + L" could not be written: " + reason + L"\n");
+}
+
+// Writes the result document when the command line asked for one.
 void write_result(const std::optional<std::wstring>& file, RunResult result, const install::Redaction& redacted)
 {
     if (!file)
@@ -40,8 +46,7 @@ void write_result(const std::optional<std::wstring>& file, RunResult result, con
     result.computer = platform::computer_name();
     const platform::Outcome written = platform::write_file_atomically(*file, result_document(result, redacted));
     if (!written.succeeded)
-        platform::write_text(platform::Stream::error, L"dbinstall: the result file " + *file +
-                                                          L" could not be written: " + written.system_message + L"\n");
+        warn_unwritten(L"result file", *file, written.system_message);
 }
 
 int install(const UnattendedOptions& options, const std::vector<std::wstring>& arguments, RunResult result)
@@ -76,11 +81,8 @@ int install(const UnattendedOptions& options, const std::vector<std::wstring>& a
                                     application.gs_appname, options.safety_backup, &journal, &result.report};
     const install::InstallOutcome outcome = install::wf_installdb(context);
     const int status = exit_status_of(outcome);
-    // The install does not depend on its log, but the one who reads it must
-    // know it is missing.
     if (journal.failure())
-        platform::write_text(platform::Stream::error, L"dbinstall: the log file " + log_file.path() +
-                                                          L" could not be written: " + *journal.failure() + L"\n");
+        warn_unwritten(L"log file", log_file.path(), *journal.failure());
     result.outcome = install::outcome_name(outcome);
     result.exit_status = status;
     result.target = InstallTarget{form.server_name(), settings.is_dbname,   form.admin_login(),

@@ -11,10 +11,10 @@ namespace unattended {
 int start_window_program(const std::vector<std::wstring>& arguments)
 {
     const std::wstring program = platform::program_folder() + L"dbinstall.exe";
-    const platform::ProgramStart start = platform::start_program(program, arguments);
-    if (start.started) return 0;
+    const platform::Outcome start = platform::start_program(program, arguments);
+    if (start.succeeded) return 0;
     platform::connect_console();
-    platform::write_text(platform::Stream::error, L"dbinstall: cannot start " + program + L": " + start.reason + L"\n");
+    platform::write_text(platform::Stream::error, L"dbinstall: cannot start " + program + L": " + start.system_message + L"\n");
     return exit_window_not_started;
 }
 

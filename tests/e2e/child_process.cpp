@@ -1,12 +1,12 @@
 // fork/exec with a timeout on every wait.
 #include "child_process.h"
 
+#include "test_files.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -116,11 +116,7 @@ std::filesystem::path temporary_file() {
 
 // The file's content; the file is removed.
 std::string take_content(const std::filesystem::path& path) {
-    std::string content;
-    {
-        std::ifstream captured(path, std::ios::binary);
-        content.assign(std::istreambuf_iterator<char>(captured), std::istreambuf_iterator<char>());
-    }
+    std::string content = read_file(path);
     std::filesystem::remove(path);
     return content;
 }

@@ -4,7 +4,6 @@
 // against the statuses the installer documents.
 #include "install_test.h"
 
-#include <fstream>
 #include <regex>
 #include <set>
 
@@ -12,11 +11,6 @@ namespace e2e {
 namespace {
 
 const std::filesystem::path intune_folder = std::filesystem::path(KORVENA_DEPLOY_FOLDER) / "intune";
-
-std::string file_text(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 class DeploymentPackageTest : public InstallTest {
 protected:
@@ -29,10 +23,7 @@ protected:
                                        std::pair{host_path("template/mirvox.dat"), package / "mirvox.dat"}})
             std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
         std::filesystem::remove(package / "sa-password.txt");
-        if (password_file) {
-            std::ofstream file(package / "sa-password.txt", std::ios::binary);
-            file << *password_file;
-        }
+        if (password_file) write_file(package / "sa-password.txt", *password_file);
     }
 
     // cmd.exe /c install.cmd <assignment's arguments>, from another folder,
@@ -63,14 +54,14 @@ TEST_F(DeploymentPackageTest, InstallsWithThePackagedPasswordThenDeclinesToRepla
     EXPECT_EQ(installed.exit_code, 0) << installed.output << installed.errors;
     EXPECT_EQ(installed.output.find(sa_password_), std::string::npos);
     expect_installed("data", {"分店/配送中心", "2"});
-    const std::string first_result = file_text(result_file());
+    const std::string first_result = read_file(result_file());
     EXPECT_NE(first_result.find("\"outcome\": \"completed\""), std::string::npos) << first_result;
     EXPECT_EQ(first_result.find(sa_password_), std::string::npos);
 
     // The detection rule already finds it; a run all the same must not touch it.
     const ProgramResult again = run_install_command(assignment);
     EXPECT_EQ(again.exit_code, 5) << again.output << again.errors;
-    EXPECT_NE(file_text(result_file()).find("\"outcome\": \"declined\""), std::string::npos);
+    EXPECT_NE(read_file(result_file()).find("\"outcome\": \"declined\""), std::string::npos);
 }
 
 TEST_F(DeploymentPackageTest, APackageWithoutItsPasswordEndsAsAUsageError) {
@@ -100,7 +91,7 @@ TEST_F(DeploymentPackageTest, TheReturnCodeTableGivesEveryDocumentedStatusAKind)
 
     std::map<int, std::pair<std::string, std::string>> table;
     const std::regex row(R"(^\| (\d+) \| .+ \| (\w[\w ]*) \| (\w[\w ]*) \|$)");
-    std::istringstream readme(file_text(intune_folder / "README.md"));
+    std::istringstream readme(read_file(intune_folder / "README.md"));
     for (std::string line; std::getline(readme, line);) {
         std::smatch match;
         if (std::regex_match(line, match, row)) table[std::stoi(match[1])] = {match[2], match[3]};

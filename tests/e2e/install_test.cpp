@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <fstream>
 #include <thread>
 #include <unistd.h>
 
@@ -23,11 +22,6 @@ std::string folder_name_of_current_test() {
     std::string name = std::string(info->test_suite_name()) + "_" + info->name();
     std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
     return name;
-}
-
-void write_text_file(const std::filesystem::path& path, const std::string& content) {
-    std::ofstream file(path, std::ios::binary);
-    file << content;
 }
 
 // The template backup: logical files mirvox_data and mirvox_log, a table
@@ -79,7 +73,7 @@ void InstallTest::SetUp() {
     const auto seeded_marker = wine_.drive_c() / "e2e" / ".sql-server-registry";
     if (!std::filesystem::exists(seeded_marker)) {
         wine_.seed_sql_server_registry("C:\\e2e");
-        write_text_file(seeded_marker, "");
+        write_file(seeded_marker, "");
     }
     wine_.remove_registry_value(alias_key, "mirvox");
 }
@@ -108,7 +102,7 @@ void InstallTest::start_server(const ServerSetup& setup) {
     std::string script = template_script(windows_path("template"));
     if (setup.old_database) script += old_database_script(windows_path("data"));
     script += setup.script;
-    write_text_file(host_path("init.sql"), script);
+    write_file(host_path("init.sql"), script);
 
     const StandInOptions preparation{host_path("state"), wine_.drive_c(), {}, host_path("init.sql"), sa_password_, {}};
     ASSERT_TRUE(prepare_state(preparation));
@@ -123,7 +117,7 @@ void InstallTest::restart_server(const ServerSetup& setup) {
     ASSERT_NE(server_->port(), 0);
 }
 
-void InstallTest::write_ini(const std::string& content) { write_text_file(host_path("work/dbinstall.ini"), content); }
+void InstallTest::write_ini(const std::string& content) { write_file(host_path("work/dbinstall.ini"), content); }
 
 void InstallTest::start_installer() { installer_ = wine_.start_installer(host_path("work")); }
 

@@ -6,6 +6,7 @@
 
 #include "catalog_client.h"
 #include "stand_in_server.h"
+#include "test_files.h"
 #include "wine_session.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,6 @@
 // install leaves for Intune and Configuration Manager.
 #include "install_test.h"
 
-#include <fstream>
 #include <map>
 #include <regex>
 
@@ -35,8 +34,7 @@ struct ResultDocument {
 
 ResultDocument validated(const std::filesystem::path& file) {
     ResultDocument document;
-    std::ifstream stream(file, std::ios::binary);
-    document.text.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+    document.text = read_file(file);
     const ProgramResult checked = run_program(
         ProcessOptions{{"/usr/bin/python3", KORVENA_CHECK_RESULT_SCRIPT, file.string(), KORVENA_RESULT_SCHEMA}, {}, {}, {}, {}},
         std::chrono::seconds(60), Streams::separate);

@@ -1,10 +1,10 @@
 // Starting and stopping sqlserver-emulator for one test.
 #include "stand_in_server.h"
 
+#include "test_files.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <thread>
 
@@ -28,11 +28,6 @@ std::vector<std::string> command_line(const StandInOptions& options) {
         argv.push_back(options.init_sql.string());
     }
     return argv;
-}
-
-std::string read_file(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 // The port of the first "listening on ADDR:PORT" line, or 0.

@@ -2,7 +2,6 @@
 // prints on each stream, and what the server holds afterwards.
 #include "install_test.h"
 
-#include <fstream>
 #include <regex>
 
 namespace e2e {
@@ -91,8 +90,7 @@ TEST_F(UnattendedTest, KeepsTheRunsRecordInTheLogFileItIsGivenWithoutAPassword) 
     const ProgramResult result = install({"--log", windows_path("work/install.log")});
     EXPECT_EQ(result.exit_code, 0) << result.errors;
 
-    std::ifstream file(host_path("work/install.log"), std::ios::binary);
-    const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string log = read_file(host_path("work/install.log"));
     EXPECT_EQ(log.find(sa_password_), std::string::npos) << log;
     EXPECT_EQ(log.find("rovtakl"), std::string::npos) << log;
     std::vector<std::string> lines;
@@ -123,9 +121,7 @@ TEST_F(UnattendedTest, AFailedStatementIsInTheDefaultLogFileWithTheServersNumber
 
     EXPECT_EQ(install().exit_code, 1);
 
-    std::ifstream file(default_log, std::ios::binary);
-    file.seekg(static_cast<std::streamoff>(size_before));
-    const std::string run((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string run = read_file(default_log).substr(size_before);
     EXPECT_NE(run.find("--server " + server_->address()), std::string::npos) << run;
     EXPECT_NE(run.find("-> failed 1801: Database 'mirvox' already exists. Choose a different database name.\r\n"),
               std::string::npos)

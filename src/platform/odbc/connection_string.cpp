@@ -2,6 +2,7 @@
 #include "connection_string.h"
 
 #include "driver_choice.h"
+#include "platform/character_class.h"
 #include "string_literal.h"
 
 namespace platform {
@@ -43,9 +44,10 @@ std::optional<std::wstring> build_connection_string(const ConnectionSettings& se
 
 std::optional<std::wstring> encryption_attributes(const ConnectionSettings& settings)
 {
-    const bool microsoft_odbc_driver = same_driver_name(settings.driver, L"ODBC Driver 18 for SQL Server") ||
-                                       same_driver_name(settings.driver, L"ODBC Driver 17 for SQL Server");
-    const bool native_client = same_driver_name(settings.driver, L"SQL Server Native Client 11.0");
+    // Driver names compare without regard to case, as the driver manager compares them.
+    const bool microsoft_odbc_driver = same_text_ignoring_case(settings.driver, L"ODBC Driver 18 for SQL Server") ||
+                                       same_text_ignoring_case(settings.driver, L"ODBC Driver 17 for SQL Server");
+    const bool native_client = same_text_ignoring_case(settings.driver, L"SQL Server Native Client 11.0");
     if (settings.verify_server_certificate) {
         if (microsoft_odbc_driver || native_client) return L"Encrypt=yes;TrustServerCertificate=no;";
         return std::nullopt;

@@ -1,6 +1,8 @@
 // Chooses the ODBC driver: the configured one, else the best installed.
 #include "driver_choice.h"
 
+#include "platform/character_class.h"
+
 #include <sqlext.h>
 
 #include <algorithm>
@@ -13,12 +15,6 @@ const std::vector<std::wstring> preferred_drivers = {
     L"SQL Server", L"FreeTDS",
 };
 
-bool same_driver_name(const std::wstring& a, const std::wstring& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
-}
-
 std::wstring choose_driver(const std::optional<std::wstring>& configured,
                            const std::vector<std::wstring>& installed)
 {
@@ -26,7 +22,7 @@ std::wstring choose_driver(const std::optional<std::wstring>& configured,
         return *configured;
     for (const auto& preferred : preferred_drivers) {
         auto found = std::find_if(installed.begin(), installed.end(),
-                                  [&](const std::wstring& name) { return same_driver_name(name, preferred); });
+                                  [&](const std::wstring& name) { return same_text_ignoring_case(name, preferred); });
         if (found != installed.end())
             return *found;
     }

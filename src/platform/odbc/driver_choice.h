@@ -28,7 +28,4 @@ std::vector<std::wstring> installed_drivers(SQLHENV environment);
 
 bool is_freetds(const std::wstring& driver);
 
-// Driver names compared as ODBC compares them, without regard to case.
-bool same_driver_name(const std::wstring& a, const std::wstring& b);
-
 }  // namespace platform

@@ -1,17 +1,15 @@
 // Column look-up in a query's result.
 #include "query_result.h"
 
+#include "platform/character_class.h"
+
 #include <algorithm>
-#include <cwctype>
 
 namespace platform {
 
 std::optional<size_t> QueryResult::column(std::wstring_view name) const
 {
-    auto same = [&](const std::wstring& candidate) {
-        return std::equal(candidate.begin(), candidate.end(), name.begin(), name.end(),
-                          [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); });
-    };
+    auto same = [&](const std::wstring& candidate) { return same_text_ignoring_case(candidate, name); };
     const auto found = std::find_if(columns.begin(), columns.end(), same);
     if (found == columns.end())
         return std::nullopt;

@@ -7,6 +7,7 @@
 #include "install/wf_installdb.h"
 #include "main_window_form.h"
 #include "platform/blank_text.h"
+#include "platform/runtime.h"
 
 #include <exception>
 
@@ -36,8 +37,7 @@ std::wstring what_failed(std::exception_ptr failure)
     try {
         std::rethrow_exception(failure);
     } catch (const std::exception& error) {
-        const std::string what = error.what();
-        return std::wstring(what.begin(), what.end());
+        return platform::exception_text(error);
     } catch (...) {
         return L"unknown error";
     }

@@ -67,19 +67,19 @@ TEST_F(StartedProgramTest, TheProgramGetsEachArgumentUnchangedAndTheCallerDoesNo
     wchar_t system_folder[MAX_PATH];
     const std::wstring reg = std::wstring(system_folder, GetSystemDirectoryW(system_folder, MAX_PATH)) + L"\\reg.exe";
     const std::wstring value = L"C:\\Program Files\\数据\\ \"quoted\" end\\";
-    const platform::ProgramStart start = platform::start_program(
+    const platform::Outcome start = platform::start_program(
         reg, {L"add", L"HKCU\\Software\\KorvenaProgramStartTest", L"/v", L"Value", L"/d", value, L"/f"});
-    ASSERT_TRUE(start.started) << start.reason;
-    EXPECT_EQ(start.reason, L"");
+    ASSERT_TRUE(start.succeeded) << start.system_message;
+    EXPECT_EQ(start.system_message, L"");
     EXPECT_EQ(value_written(20000), value);
 }
 
 TEST_F(StartedProgramTest, AMissingProgramGivesTheSystemsReason)
 {
-    const platform::ProgramStart start = platform::start_program(L"C:\\no-such-folder\\dbinstall.exe", {L"--x"});
-    EXPECT_FALSE(start.started);
-    EXPECT_FALSE(start.reason.empty());
-    EXPECT_NE(start.reason.back(), L'\n') << "the message is one line to append to";
+    const platform::Outcome start = platform::start_program(L"C:\\no-such-folder\\dbinstall.exe", {L"--x"});
+    EXPECT_FALSE(start.succeeded);
+    EXPECT_FALSE(start.system_message.empty());
+    EXPECT_NE(start.system_message.back(), L'\n') << "the message is one line to append to";
 }
 
 }  // namespace

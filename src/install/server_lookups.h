@@ -1,6 +1,8 @@
-// Logins as syslogins shows them.
+// What the server is asked about before it is changed: a login as syslogins
+// shows it, a file or folder as xp_fileexist sees it on the server's disk.
 #pragma once
 
+#include "preflight_rules.h"
 #include "server_facts.h"
 
 #include <optional>
@@ -16,5 +18,9 @@ namespace install {
 // nullopt when there is no such login. False when the query failed (SQLCA
 // holds the server's text).
 bool find_login(platform::Transaction& sqlca, const std::wstring& login, std::optional<LoginRecord>& found);
+
+// Asks xp_fileexist about `path`: `found` is its answer, or nullopt when it
+// gave no row. False when the query failed (SQLCA holds the server's text).
+bool find_server_file(platform::Transaction& sqlca, const std::wstring& path, std::optional<FileExistence>& found);
 
 }  // namespace install
