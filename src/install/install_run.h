@@ -3,11 +3,11 @@
 // it has already reported to the operator.
 #pragma once
 
-#include "install_log.h"
-#include "install_report.h"
-#include "server_facts.h"
-#include "server_version.h"
-#include "wf_installdb.h"
+#include "install/record/install_log.h"
+#include "install/record/install_report.h"
+#include "install/server/server_facts.h"
+#include "install/server/server_version.h"
+#include "install/wf_installdb.h"
 
 #include <optional>
 #include <string>

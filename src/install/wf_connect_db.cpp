@@ -1,5 +1,5 @@
 // The one place where the server, database and login of SQLCA are chosen.
-#include "wf_connect_db.h"
+#include "install/wf_connect_db.h"
 
 #include "app/install_settings.h"
 #include "platform/prompts.h"

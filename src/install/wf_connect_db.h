@@ -1,8 +1,8 @@
 // wf_connect_db: (re)connects SQLCA to master of the server typed in the form.
 #pragma once
 
-#include "install_log.h"
-#include "wf_installdb.h"
+#include "install/record/install_log.h"
+#include "install/wf_installdb.h"
 
 #include <string>
 

@@ -1,11 +1,11 @@
 // The install pipeline: the phases in their order, stopping at the first end,
 // and the run's record around them.
-#include "install_run.h"
+#include "install/install_run.h"
 
-#include "install_report.h"
+#include "install/record/install_report.h"
 #include "platform/clock.h"
 #include "platform/odbc/transaction.h"
-#include "run_journal.h"
+#include "install/record/run_journal.h"
 
 namespace install {
 

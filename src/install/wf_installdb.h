@@ -2,7 +2,7 @@
 // success report or the install failure path.
 #pragma once
 
-#include "install_form.h"
+#include "install/install_form.h"
 
 #include <string>
 

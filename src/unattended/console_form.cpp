@@ -1,7 +1,7 @@
 // The unattended install form.
 #include "console_form.h"
 
-#include "install/progress.h"
+#include "install/server/progress.h"
 #include "platform/console.h"
 
 namespace unattended {

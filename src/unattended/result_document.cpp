@@ -2,7 +2,7 @@
 #include "result_document.h"
 
 #include "dbinstall_version.h"
-#include "install/statements.h"
+#include "install/server/statements.h"
 #include "json_writer.h"
 
 namespace unattended {

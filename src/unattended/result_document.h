@@ -4,8 +4,8 @@
 #pragma once
 
 #include "install/install_form.h"
-#include "install/install_report.h"
-#include "install/redaction.h"
+#include "install/record/install_report.h"
+#include "install/record/redaction.h"
 #include "platform/clock.h"
 
 #include <optional>

@@ -9,7 +9,7 @@
 #include "console_form.h"
 #include "console_prompts.h"
 #include "exit_status.h"
-#include "install/run_journal.h"
+#include "install/record/run_journal.h"
 #include "install/wf_installdb.h"
 #include "platform/console.h"
 #include "platform/files.h"

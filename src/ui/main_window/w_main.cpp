@@ -3,7 +3,7 @@
 #include "w_main.h"
 
 #include "confirm_dialog/w_input_check_num.h"
-#include "install/progress.h"
+#include "install/server/progress.h"
 #include "install/wf_installdb.h"
 #include "main_window_form.h"
 #include "platform/blank_text.h"

@@ -8,7 +8,7 @@
 #include "app/application.h"
 #include "app/install_settings.h"
 #include "install/install_form.h"
-#include "install/run_journal.h"
+#include "install/record/run_journal.h"
 #include "platform/log_file.h"
 #include "platform/prompts.h"
 #include "platform/response_window.h"

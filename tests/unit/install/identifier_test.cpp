@@ -1,5 +1,5 @@
 // Which names from dbinstall.ini may go bare into a statement.
-#include "identifier.h"
+#include "install/server/identifier.h"
 
 #include <gtest/gtest.h>
 

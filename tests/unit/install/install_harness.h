@@ -6,7 +6,7 @@
 #include "recording_form.h"
 
 #include "app/install_settings.h"
-#include "install_run.h"
+#include "install/install_run.h"
 #include "platform/odbc/transaction.h"
 #include "platform/scripted_prompts.h"
 

@@ -1,6 +1,6 @@
 // The pre-flight's rules over the server's answers, without a server: the
 // answers are built as SQL Server words them.
-#include "preflight_rules.h"
+#include "install/preflight/preflight_rules.h"
 
 #include <gtest/gtest.h>
 

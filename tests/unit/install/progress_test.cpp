@@ -1,5 +1,5 @@
 // How the share done reads beside a caption, and which server messages carry it.
-#include "progress.h"
+#include "install/server/progress.h"
 
 #include <gtest/gtest.h>
 

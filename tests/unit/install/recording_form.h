@@ -2,7 +2,7 @@
 // check-code dialog from a script.
 #pragma once
 
-#include "install_form.h"
+#include "install/install_form.h"
 
 #include <deque>
 #include <vector>

@@ -1,6 +1,6 @@
 // The run's record in a real file of a temporary folder: its lines, their
 // times, and the passwords that never reach it.
-#include "run_journal.h"
+#include "install/record/run_journal.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // The statement texts the pipeline sends, character for character.
-#include "statements.h"
+#include "install/server/statements.h"
 
 #include "platform/clock.h"
 

@@ -2,8 +2,8 @@
 // sees of a connection made or refused.
 #include "server_fixture.h"
 
-#include "install_log.h"
-#include "wf_connect_db.h"
+#include "install/record/install_log.h"
+#include "install/wf_connect_db.h"
 
 namespace {
 

@@ -1,0 +1,24 @@
+// Phase 9: the staged template restored over the new database.
+#include "install/install_run.h"
+
+#include "app/install_settings.h"
+#include "platform/odbc/transaction.h"
+#include "install/server/progress.h"
+#include "install/server/statements.h"
+
+namespace install {
+
+PhaseEnd restore_template(InstallRun& run)
+{
+    run.context.form.set_status_text(L"装载系统模板数据库...");
+    {
+        const ServerProgress progress(run.context.sqlca, run.context.form);
+        run.context.sqlca.execute_immediate(statements::restore_database(run.context.settings.is_dbname,
+                                                                         run.staging_path, run.context.form.data_path()));
+    }
+    if (run.context.sqlca.status_code() != platform::Transaction::success)
+        return fail_install(run);
+    return std::nullopt;
+}
+
+}  // namespace install

@@ -1,0 +1,223 @@
+// The pre-flight: after connecting and before the old database is even
+// looked for, everything that can be known about the install is asked of
+// the server, first what needs no staged template (so that bad news comes
+// in seconds), then what the staged template holds. Nothing on the server
+// changes here; the first problem ends the run with a refusal.
+#include "install/install_run.h"
+
+#include "app/install_settings.h"
+#include "platform/character_class.h"
+#include "platform/files.h"
+#include "platform/machine.h"
+#include "platform/odbc/transaction.h"
+#include "install/preflight/preflight_rules.h"
+#include "install/record/run_journal.h"
+#include "install/server/server_lookups.h"
+#include "install/server/statements.h"
+
+namespace install {
+
+namespace {
+
+using platform::QueryResult;
+using platform::Transaction;
+
+// The server could not answer one of the questions: its own words.
+Refusal unanswered(const Transaction& sqlca)
+{
+    const std::wstring reason = sqlca.error_text().empty() ? L"它没有回答。" : sqlca.error_text();
+    return {L"数据库服务器不能回答安装前的检查：" + reason,
+            L"请确认数据库服务器运行正常，并用系统管理员登录名安装。"};
+}
+
+class Preflight {
+public:
+    explicit Preflight(InstallRun& run)
+        : run_(run), sqlca_(run.context.sqlca), database_(run.context.settings.is_dbname),
+          data_path_(run.context.form.data_path())
+    {
+    }
+
+    std::optional<Refusal> run()
+    {
+        for (auto check : {&Preflight::administrator_rights, &Preflight::same_machine, &Preflight::data_folder,
+                           &Preflight::new_files_free, &Preflight::staged_template, &Preflight::template_backup,
+                           &Preflight::template_files, &Preflight::disk_room}) {
+            if (std::optional<Refusal> refusal = (this->*check)())
+                return refusal;
+        }
+        return std::nullopt;
+    }
+
+private:
+    std::optional<Refusal> administrator_rights()
+    {
+        std::wstring member;
+        sqlca_.select_single(statements::is_sysadmin_query, {}, member);
+        if (sqlca_.status_code() == Transaction::failure)
+            return unanswered(sqlca_);
+        if (member == L"1")
+            return std::nullopt;
+        return Refusal{L"登录名“" + run_.context.form.admin_login() + L"”不是 sysadmin 服务器角色的成员。",
+                       L"请用系统管理员（sysadmin）的登录名安装。"};
+    }
+
+    // The staging file is read by the server from its own disk, and the data
+    // path names a folder there: both only mean what they say when the
+    // server runs on this computer.
+    std::optional<Refusal> same_machine()
+    {
+        QueryResult identity;
+        sqlca_.select_rows(statements::server_identity_query, {}, identity);
+        if (sqlca_.status_code() == Transaction::failure || identity.rows.empty() || identity.rows[0].size() < 3)
+            return unanswered(sqlca_);
+        const QueryResult::Row& row = identity.rows[0];
+        const std::optional<ServerVersion> version = parse_server_version(row[2].value_or(L""));
+        if (!version)
+            return Refusal{L"数据库服务器没有报告它的版本。", L"请确认服务器名称指向 Microsoft SQL Server。"};
+        run_.server_version = *version;
+        run_.report.server_version = *version;
+
+        const std::wstring here = platform::computer_name();
+        const std::wstring machine = row[0].value_or(L"");
+        const std::wstring physical = row[1].value_or(L"");
+        if (run_.context.journal)
+            run_.context.journal->note(L"server " + run_.context.form.server_name() + L": SQL Server " +
+                                       row[2].value_or(L"") + L" on " + (physical.empty() ? machine : physical));
+        if (platform::same_text_ignoring_case(machine, here) || platform::same_text_ignoring_case(physical, here))
+            return std::nullopt;
+        return Refusal{L"数据库服务器运行在计算机“" + (physical.empty() ? machine : physical) + L"”上，不在本机“" +
+                           here + L"”上。",
+                       L"安装程序必须在数据库服务器所在的计算机上运行：请到那台计算机上运行本程序。"};
+    }
+
+    std::optional<Refusal> data_folder()
+    {
+        std::optional<FileExistence> found;
+        if (!find_server_file(sqlca_, data_path_, found) || !found)
+            return unanswered(sqlca_);
+        if (found->directory)
+            return std::nullopt;
+        if (found->file)
+            return Refusal{L"数据库服务器上的“" + data_path_ + L"”是一个文件，不是文件夹。",
+                           L"请选择一个文件夹作为软件数据安装路径。"};
+        return Refusal{L"数据库服务器上没有文件夹“" + data_path_ + L"”。",
+                       L"请先在服务器上建立这个文件夹，或选择已有的文件夹作为软件数据安装路径。"};
+    }
+
+    // The new database's files may stand where the old database keeps its
+    // own (the drop removes them), nowhere else.
+    std::optional<Refusal> new_files_free()
+    {
+        QueryResult old_files;
+        sqlca_.select_rows(statements::database_files_query, {database_}, old_files);
+        if (sqlca_.status_code() == Transaction::failure)
+            return unanswered(sqlca_);
+        run_.old_database_files = database_files(old_files);
+        run_.old_database_found = !run_.old_database_files.empty();
+
+        for (const std::wstring& file :
+             {statements::new_data_file(database_, data_path_), statements::new_log_file(database_, data_path_)}) {
+            std::optional<FileExistence> found;
+            if (!find_server_file(sqlca_, file, found) || !found)
+                return unanswered(sqlca_);
+            if ((found->file || found->directory) && !belongs_to_old_database(file))
+                return Refusal{L"数据库服务器上已经有“" + file + L"”，它不属于原有的数据库 " + database_ + L"。",
+                               L"请移走它，或选择另一个软件数据安装路径。"};
+        }
+        return std::nullopt;
+    }
+
+    std::optional<Refusal> staged_template()
+    {
+        const std::wstring& template_file = run_.context.form.template_file();
+        if (platform::same_path(template_file, run_.staging_path))
+            return Refusal{L"模板数据库文件不能是“" + run_.staging_path + L"”：安装程序用这个文件暂存模板。",
+                           L"请把模板数据库文件放到别的位置，再选择它。"};
+        run_.log.LogPhase(L"安装系统信息...");
+        if (std::optional<std::wstring> failure = stage_template(run_))
+            return Refusal{L"不能写文件到磁盘。不能把“" + template_file + L"”复制到“" + run_.staging_path + L"”：" +
+                               *failure,
+                           L"请确认模板数据库文件可以读取，并且 C 盘有足够的空间。"};
+        return std::nullopt;
+    }
+
+    std::optional<Refusal> template_backup()
+    {
+        QueryResult header;
+        sqlca_.select_rows(statements::backup_header_query(run_.staging_path), {}, header);
+        if (sqlca_.status_code() == Transaction::failure)
+            return Refusal{L"数据库服务器不能读取模板数据库文件“" + run_.context.form.template_file() + L"”：" +
+                               sqlca_.error_text(),
+                           L"请确认选择的是完好的模板数据库备份文件。"};
+        const std::optional<BackupSet> set = first_backup_set(header);
+        if (!set || set->backup_type != 1)
+            return Refusal{L"模板数据库文件“" + run_.context.form.template_file() + L"”的第一个备份集不是完整的数据库备份。",
+                           L"请确认选择的是模板数据库备份文件。"};
+        if (set->written_by && *set->written_by > run_.server_version)
+            return Refusal{L"模板数据库是由较新版本的 SQL Server（" + version_text(*set->written_by) +
+                               L"）备份的，本服务器的版本是 " + version_text(run_.server_version) + L"，不能还原它。",
+                           L"请使用与本服务器版本相符的模板数据库，或升级 SQL Server。"};
+        return std::nullopt;
+    }
+
+    std::optional<Refusal> template_files()
+    {
+        QueryResult file_list;
+        sqlca_.select_rows(statements::backup_file_list_query(run_.staging_path), {}, file_list);
+        if (sqlca_.status_code() == Transaction::failure)
+            return unanswered(sqlca_);
+        template_files_ = backup_files(file_list);
+        if (holds_template_files(template_files_))
+            return std::nullopt;
+        return Refusal{L"模板数据库应当只含有逻辑文件 mirvox_data 和 mirvox_log，它含有的是：" +
+                           logical_names(template_files_) + L"。",
+                       L"请确认选择的是 " + run_.context.app_name + L" 的模板数据库文件。"};
+    }
+
+    std::optional<Refusal> disk_room()
+    {
+        QueryResult drives;
+        sqlca_.select_rows(statements::fixed_drives_query, {}, drives);
+        if (sqlca_.status_code() == Transaction::failure)
+            return unanswered(sqlca_);
+        // A path the server does not list as a fixed drive (a share, a
+        // mount point) cannot be measured; the server will say when it fills.
+        const std::optional<int64_t> free = free_megabytes(drives, data_path_);
+        if (!free)
+            return std::nullopt;
+        const bool safety_backup = run_.context.take_safety_backup && !run_.old_database_files.empty();
+        const int64_t needed = whole_megabytes(bytes_needed(template_files_, run_.old_database_files, safety_backup));
+        if (needed <= *free)
+            return std::nullopt;
+        return Refusal{L"数据库服务器的 " + data_path_.substr(0, 2) + L" 盘空间不够：需要 " + std::to_wstring(needed) +
+                           L" MB，只有 " + std::to_wstring(*free) + L" MB 可用。",
+                       L"请在这个盘上腾出空间，或选择另一个盘上的软件数据安装路径。"};
+    }
+
+    bool belongs_to_old_database(const std::wstring& path) const
+    {
+        for (const DatabaseFile& file : run_.old_database_files)
+            if (same_server_file(file.physical_name, path))
+                return true;
+        return false;
+    }
+
+    InstallRun& run_;
+    Transaction& sqlca_;
+    const std::wstring& database_;
+    const std::wstring data_path_;
+    std::vector<DatabaseFile> template_files_;
+};
+
+}  // namespace
+
+PhaseEnd run_preflight(InstallRun& run)
+{
+    run.log.LogPhase(L"检查安装条件...");
+    if (std::optional<Refusal> refusal = Preflight(run).run())
+        return refuse_install(run, *refusal);
+    return std::nullopt;
+}
+
+}  // namespace install

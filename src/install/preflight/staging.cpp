@@ -1,0 +1,48 @@
+// The staging file: the template's local copy that the server restores from.
+#include "install/install_run.h"
+
+#include "platform/files.h"
+
+namespace install {
+
+namespace {
+
+void remove_file_at(const std::wstring& path)
+{
+    // A leftover may be read-only; its attributes go first so the delete can work.
+    if (platform::file_exists(path)) {
+        platform::set_file_attributes(path, 0);
+        platform::delete_file(path);
+    }
+}
+
+}  // namespace
+
+std::optional<std::wstring> stage_template(InstallRun& run)
+{
+    remove_file_at(run.staging_path);
+    // From here on every end removes the staging path, a half-written copy too.
+    run.template_staged = true;
+    InstallForm& form = run.context.form;
+    int shown = -1;
+    const platform::Outcome copied =
+        platform::copy_file(form.template_file(), run.staging_path, [&](uint64_t done, uint64_t total) {
+            const int percent = static_cast<int>(done * 100 / total);
+            if (percent != shown)
+                form.show_progress(shown = percent);
+            return true;
+        });
+    if (!copied.succeeded)
+        return copied.system_message;
+    return std::nullopt;
+}
+
+void remove_staged_template(InstallRun& run)
+{
+    if (!run.template_staged)
+        return;
+    remove_file_at(run.staging_path);
+    run.template_staged = false;
+}
+
+}  // namespace install

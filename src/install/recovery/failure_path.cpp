@@ -1,0 +1,92 @@
+// The ends that are not a completion: the failure path with its rollback,
+// the pre-flight's refusal and the early stops.
+#include "install/install_run.h"
+
+#include "platform/clock.h"
+#include "platform/odbc/transaction.h"
+#include "platform/prompts.h"
+#include "install/recovery/rollback.h"
+
+namespace install {
+
+namespace {
+
+using Result = RollbackReport::Result;
+
+// What the status line adds to the failure once the rollback has run.
+std::wstring rollback_status(const RollbackReport& rollback)
+{
+    switch (rollback.result) {
+    case Result::nothing_to_undo: return L"";
+    case Result::failed: return L"    恢复安装前的状态失败:" + rollback.error;
+    case Result::undone: break;
+    }
+    return rollback.old_database_restored ? L"    原数据库已恢复。" : L"    已撤销本次安装的更改。";
+}
+
+std::wstring failure_message(const InstallRun& run, const RollbackReport& rollback)
+{
+    std::wstring text = L"安装新数据库失败。";
+    switch (rollback.result) {
+    case Result::nothing_to_undo: break;
+    case Result::undone:
+        text += rollback.old_database_restored ? L"\r\n原数据库已从安全备份恢复，数据库服务器回到了安装前的状态。"
+                                               : L"\r\n本次安装在数据库服务器上所做的更改已经撤销。";
+        break;
+    case Result::failed:
+        text += L"\r\n恢复安装前的状态时出错：" + rollback.error;
+        if (run.changes.old_database_dropped && run.changes.safety_backup)
+            text += L"\r\n原数据库的安全备份在数据库服务器上：" + *run.changes.safety_backup +
+                    L"\r\n请用它还原原数据库，或与技术支持联系。";
+        else
+            text += L"\r\n请与技术支持联系。";
+        break;
+    }
+    return text;
+}
+
+}  // namespace
+
+InstallOutcome fail_install(InstallRun& run)
+{
+    InstallForm& form = run.context.form;
+    const std::wstring error_text = run.context.sqlca.error_text();
+    const std::wstring failure_status = form.status_text() + L"    安装失败:" + error_text;
+    form.set_status_text(failure_status);
+    run.log.log_status_line();
+    run.log.LogLine(error_text);
+    run.report.error_number = run.context.sqlca.error_number();
+    run.report.error_text = error_text;
+    const platform::Stopwatch stopwatch;
+    const RollbackReport rollback = roll_back(run);
+    if (rollback.result != Result::nothing_to_undo)
+        run.rollback_milliseconds = stopwatch.elapsed_milliseconds();
+    run.old_database_restored = rollback.old_database_restored;
+    form.set_status_text(failure_status + rollback_status(rollback));
+    run.context.sqlca.disconnect();
+    remove_staged_template(run);
+    run.context.prompts.message_box(L"警告", failure_message(run, rollback));
+    run.context.form.set_pointer(platform::MousePointer::arrow);
+    return InstallOutcome::statement_failed;
+}
+
+InstallOutcome refuse_install(InstallRun& run, const Refusal& refusal)
+{
+    run.context.form.set_status_text(L"安装前检查未通过：" + refusal.problem);
+    run.log.log_status_line();
+    remove_staged_template(run);
+    run.context.sqlca.disconnect();
+    run.context.prompts.message_box(L"警告", refusal.problem + L"\r\n" + refusal.advice +
+                                                  L"\r\n数据库服务器上没有做任何更改。");
+    run.context.form.set_pointer(platform::MousePointer::arrow);
+    return InstallOutcome::refused;
+}
+
+InstallOutcome stop_install(InstallRun& run, InstallOutcome outcome)
+{
+    remove_staged_template(run);
+    run.context.form.set_pointer(platform::MousePointer::arrow);
+    return outcome;
+}
+
+}  // namespace install

@@ -1,0 +1,68 @@
+// Every statement text the install pipeline sends, built from the names and
+// paths of one run. Texts placed inside quoted literals have their single
+// quotes doubled; the names go in bare, so they must be regular identifiers
+// (see identifier.h).
+#pragma once
+
+#include "install/install_form.h"
+#include "install/server/server_facts.h"
+#include "install/server/server_version.h"
+
+#include <string>
+#include <vector>
+
+namespace platform {
+struct LocalTime;
+}
+
+namespace install::statements {
+
+// The login the installed system works under, and its fixed password.
+extern const std::wstring application_login;
+extern const std::wstring application_password;
+
+// Single-row and many-row queries; each `?` takes a value as a Unicode literal.
+extern const std::wstring old_database_query;     // values: database name
+extern const std::wstring in_use_query;           // values: login, database name
+extern const std::wstring database_files_query;   // values: database name; rows: name, filename, size in pages, groupid
+extern const std::wstring login_query;            // values: login; row: name, dbname, sysadmin
+
+// The pre-flight's questions.
+extern const std::wstring is_sysadmin_query;      // 1 when the connected login is a sysadmin
+extern const std::wstring server_identity_query;  // MachineName, ComputerNamePhysicalNetBIOS, ProductVersion
+extern const std::wstring fixed_drives_query;     // rows: drive letter, MB free
+std::wstring file_exists_query(const std::wstring& path);  // row: file exists, is a directory, parent exists
+std::wstring backup_header_query(const std::wstring& device);
+std::wstring backup_file_list_query(const std::wstring& device);
+
+// The new database's two files in the data path.
+std::wstring new_data_file(const std::wstring& database, const std::wstring& data_path);
+std::wstring new_log_file(const std::wstring& database, const std::wstring& data_path);
+
+// Where the old database is backed up before it is dropped:
+// <data path>\<database>_<yyyymmddhhmmss>.bak, and for the n-th file of the
+// same second <database>_<yyyymmddhhmmss>_<n>.bak.
+std::wstring safety_backup_file(const std::wstring& data_path, const std::wstring& database,
+                                const platform::LocalTime& time, int nth = 1);
+
+std::wstring safety_backup(const std::wstring& database, const std::wstring& device, ServerVersion server);
+std::wstring drop_database(const std::wstring& database);
+std::wstring drop_login(const std::wstring& login);
+std::wstring create_database(const std::wstring& database, const std::wstring& data_path);
+std::wstring restore_database(const std::wstring& database, const std::wstring& staging_path,
+                              const std::wstring& data_path);
+// The old database put back from its safety backup onto its own files.
+std::wstring restore_safety_backup(const std::wstring& database, const std::wstring& device,
+                                   const std::vector<DatabaseFile>& files);
+// CREATE LOGIN without the password policy on servers that have it,
+// sp_addlogin on older ones.
+std::wstring add_login(const std::wstring& login, const std::wstring& password, const std::wstring& default_database,
+                       ServerVersion server);
+std::wstring add_application_login(const std::wstring& database, ServerVersion server);
+std::wstring grant_sysadmin(const std::wstring& login);
+std::wstring set_default_database(const std::wstring& login, const std::wstring& database);
+std::wstring use_database(const std::wstring& database);
+extern const std::wstring delete_store_mode;
+std::wstring insert_store_mode(StoreMode mode);
+
+}  // namespace install::statements
