@@ -2,7 +2,7 @@
 #pragma once
 
 #include "install/record/install_log.h"
-#include "install/wf_installdb.h"
+#include "install/install_context.h"
 
 #include <string>
 

@@ -1,11 +1,17 @@
 // The install pipeline: the phases in their order, stopping at the first end,
-// and the run's record around them.
-#include "install/install_run.h"
+// the failure path run once for whichever phase failed, and the run's record
+// around them.
+#include "install/wf_installdb.h"
 
-#include "install/record/install_report.h"
+#include "install/install_run.h"
+#include "install/phases/phases.h"
+#include "install/record/run_journal.h"
+#include "install/recovery/failure_path.h"
 #include "platform/clock.h"
 #include "platform/odbc/transaction.h"
-#include "install/record/run_journal.h"
+#include "platform/runtime.h"
+
+#include <exception>
 
 namespace install {
 
@@ -25,7 +31,7 @@ constexpr Phase phases[] = {
     {L"restore", restore_template},
     {L"login", set_up_application_login},
     {L"store_mode", seed_store_mode},
-    {L"completion", [](InstallRun& run) -> PhaseEnd { return complete_install(run); }},
+    {L"completion", complete_install},
 };
 
 OldDatabaseFate fate_of_old_database(const InstallRun& run, InstallOutcome outcome)
@@ -41,23 +47,40 @@ OldDatabaseFate fate_of_old_database(const InstallRun& run, InstallOutcome outco
     return run.old_database_restored ? OldDatabaseFate::restored : OldDatabaseFate::lost;
 }
 
+// Runs the phase; a fault of the installer itself (an exception) is a failure
+// like a refused statement, so that what the run changed is undone.
+PhaseEnd run_phase(const Phase& phase, InstallRun& run, FailureCause& cause)
+{
+    try {
+        const PhaseEnd end = phase.run(run);
+        if (end == InstallOutcome::statement_failed)
+            cause = {run.context.sqlca.error_number(), run.context.sqlca.error_text()};
+        return end;
+    } catch (const std::exception& error) {
+        cause = {0, L"安装程序出错：" + platform::exception_text(error)};
+    } catch (...) {
+        cause = {0, L"安装程序出错。"};
+    }
+    return InstallOutcome::statement_failed;
+}
+
 InstallOutcome run_phases(InstallContext& context)
 {
     InstallRun run(context);
     InstallOutcome outcome = InstallOutcome::completed;
     for (const Phase& phase : phases) {
         const platform::Stopwatch stopwatch;
-        const PhaseEnd end = phase.run(run);
-        // A rollback runs inside the failing phase but counts as a phase of its own.
-        run.report.phases.push_back({phase.name, stopwatch.elapsed_milliseconds() - run.rollback_milliseconds});
-        if (run.rollback_milliseconds > 0)
-            run.report.phases.push_back({L"rollback", run.rollback_milliseconds});
-        if (end) {
-            outcome = *end;
-            if (outcome != InstallOutcome::completed)
-                run.report.failed_phase = phase.name;
-            break;
-        }
+        FailureCause cause;
+        const PhaseEnd end = run_phase(phase, run, cause);
+        run.report.phases.push_back({phase.name, stopwatch.elapsed_milliseconds()});
+        if (!end)
+            continue;
+        outcome = *end;
+        if (outcome != InstallOutcome::completed)
+            run.report.failed_phase = phase.name;
+        if (outcome == InstallOutcome::statement_failed)
+            outcome = fail_install(run, cause);
+        break;
     }
     run.report.old_database = fate_of_old_database(run, outcome);
     run.report.safety_backup = run.changes.safety_backup;
@@ -67,21 +90,6 @@ InstallOutcome run_phases(InstallContext& context)
 }
 
 }  // namespace
-
-std::wstring outcome_name(InstallOutcome outcome)
-{
-    switch (outcome) {
-    case InstallOutcome::completed: return L"completed";
-    case InstallOutcome::statement_failed: return L"failed";
-    case InstallOutcome::template_missing: return L"template_missing";
-    case InstallOutcome::connection_failed: return L"connection_failed";
-    case InstallOutcome::declined: return L"declined";
-    case InstallOutcome::old_database_in_use: return L"old_database_in_use";
-    case InstallOutcome::name_refused: return L"name_refused";
-    case InstallOutcome::refused: return L"refused";
-    }
-    return L"unknown";
-}
 
 InstallOutcome wf_installdb(InstallContext& context)
 {

@@ -1,7 +1,7 @@
 // The documented exit statuses of an unattended run, one per way a run ends.
 #pragma once
 
-#include "install/wf_installdb.h"
+#include "install/install_outcome.h"
 
 namespace unattended {
 

@@ -1,5 +1,6 @@
 // Phases 2 and 3: the run announced, and the administrator's connection.
 #include "install/install_run.h"
+#include "install/phases/phases.h"
 
 #include "platform/odbc/transaction.h"
 #include "install/wf_connect_db.h"

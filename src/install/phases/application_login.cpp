@@ -1,6 +1,7 @@
 // Phase 10: the application login, the reconnection under it, its default
 // database and the switch to the new database.
 #include "install/install_run.h"
+#include "install/phases/phases.h"
 
 #include "app/install_settings.h"
 #include "platform/odbc/transaction.h"
@@ -42,28 +43,28 @@ PhaseEnd set_up_application_login(InstallRun& run)
     platform::Transaction& sqlca = run.context.sqlca;
 
     if (!drop_leftover_login(run))
-        return fail_install(run);
+        return InstallOutcome::statement_failed;
     run.changes.login_create_sent = true;
     sqlca.execute_immediate(statements::add_application_login(settings.is_dbname, run.server_version));
     if (!succeeded(run))
-        return fail_install(run);
+        return InstallOutcome::statement_failed;
     sqlca.execute_immediate(statements::grant_sysadmin(statements::application_login));
     if (!succeeded(run))
-        return fail_install(run);
+        return InstallOutcome::statement_failed;
 
     sqlca.disconnect();
     // The connect's own message box has spoken; its status decides.
     wf_connect_db(run.context, run.log, settings.is_logid);
     if (!succeeded(run))
-        return fail_install(run);
+        return InstallOutcome::statement_failed;
 
     run.log.LogLine(L"创建系统用户信息...");
     sqlca.execute_immediate(statements::set_default_database(settings.is_logid, settings.is_dbname));
     if (!succeeded(run))
-        return fail_install(run);
+        return InstallOutcome::statement_failed;
     sqlca.execute_immediate(statements::use_database(settings.is_dbname));
     if (!succeeded(run))
-        return fail_install(run);
+        return InstallOutcome::statement_failed;
     return std::nullopt;
 }
 

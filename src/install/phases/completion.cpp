@@ -1,5 +1,7 @@
 // Phase 12: the successful end, with the client alias for the local server.
 #include "install/install_run.h"
+#include "install/phases/phases.h"
+#include "install/preflight/staging.h"
 
 #include "app/install_settings.h"
 #include "install/phases/detection_key.h"
@@ -11,7 +13,7 @@
 
 namespace install {
 
-InstallOutcome complete_install(InstallRun& run)
+PhaseEnd complete_install(InstallRun& run)
 {
     run.context.sqlca.disconnect();
     run.log.LogPhase(L"安装新数据库成功！");

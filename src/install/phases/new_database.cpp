@@ -1,5 +1,6 @@
 // Phase 8: the new, empty database with its two files in the data path.
 #include "install/install_run.h"
+#include "install/phases/phases.h"
 
 #include "app/install_settings.h"
 #include "platform/odbc/transaction.h"
@@ -14,7 +15,7 @@ PhaseEnd create_new_database(InstallRun& run)
     run.context.sqlca.execute_immediate(
         statements::create_database(run.context.settings.is_dbname, run.context.form.data_path()));
     if (run.context.sqlca.status_code() != platform::Transaction::success)
-        return fail_install(run);
+        return InstallOutcome::statement_failed;
     return std::nullopt;
 }
 

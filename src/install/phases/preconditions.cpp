@@ -1,5 +1,6 @@
 // Phase 1: what must hold before anything is logged or connected.
 #include "install/install_run.h"
+#include "install/phases/phases.h"
 
 #include "app/install_settings.h"
 #include "install/server/identifier.h"

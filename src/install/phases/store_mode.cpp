@@ -1,5 +1,6 @@
 // Phase 11: the chosen store mode as the one Is_Distributed row.
 #include "install/install_run.h"
+#include "install/phases/phases.h"
 
 #include "platform/odbc/transaction.h"
 #include "install/server/statements.h"
@@ -21,7 +22,7 @@ PhaseEnd seed_store_mode(InstallRun& run)
     }
     run.log.LogLine(L"设置连锁模式");
     if (!seeded)
-        return fail_install(run);
+        return InstallOutcome::statement_failed;
     return std::nullopt;
 }
 

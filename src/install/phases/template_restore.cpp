@@ -1,5 +1,6 @@
 // Phase 9: the staged template restored over the new database.
 #include "install/install_run.h"
+#include "install/phases/phases.h"
 
 #include "app/install_settings.h"
 #include "platform/odbc/transaction.h"
@@ -17,7 +18,7 @@ PhaseEnd restore_template(InstallRun& run)
                                                                          run.staging_path, run.context.form.data_path()));
     }
     if (run.context.sqlca.status_code() != platform::Transaction::success)
-        return fail_install(run);
+        return InstallOutcome::statement_failed;
     return std::nullopt;
 }
 

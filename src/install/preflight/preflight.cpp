@@ -4,6 +4,9 @@
 // in seconds), then what the staged template holds. Nothing on the server
 // changes here; the first problem ends the run with a refusal.
 #include "install/install_run.h"
+#include "install/phases/phases.h"
+#include "install/preflight/refusal.h"
+#include "install/preflight/staging.h"
 
 #include "app/install_settings.h"
 #include "platform/character_class.h"

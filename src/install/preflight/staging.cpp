@@ -1,6 +1,7 @@
-// The staging file: the template's local copy that the server restores from.
-#include "install/install_run.h"
+// Copying the template to the staging file, and removing it again.
+#include "install/preflight/staging.h"
 
+#include "install/install_run.h"
 #include "platform/files.h"
 
 namespace install {

@@ -1,11 +1,12 @@
-// The ends that are not a completion: the failure path with its rollback,
-// the pre-flight's refusal and the early stops.
-#include "install/install_run.h"
+// The failure path with its rollback.
+#include "install/recovery/failure_path.h"
 
+#include "install/install_run.h"
+#include "install/preflight/staging.h"
+#include "install/recovery/rollback.h"
 #include "platform/clock.h"
 #include "platform/odbc/transaction.h"
 #include "platform/prompts.h"
-#include "install/recovery/rollback.h"
 
 namespace install {
 
@@ -47,20 +48,20 @@ std::wstring failure_message(const InstallRun& run, const RollbackReport& rollba
 
 }  // namespace
 
-InstallOutcome fail_install(InstallRun& run)
+InstallOutcome fail_install(InstallRun& run, const FailureCause& cause)
 {
     InstallForm& form = run.context.form;
-    const std::wstring error_text = run.context.sqlca.error_text();
-    const std::wstring failure_status = form.status_text() + L"    安装失败:" + error_text;
+    const std::wstring failure_status = form.status_text() + L"    安装失败:" + cause.error_text;
     form.set_status_text(failure_status);
     run.log.log_status_line();
-    run.log.LogLine(error_text);
-    run.report.error_number = run.context.sqlca.error_number();
-    run.report.error_text = error_text;
+    run.log.LogLine(cause.error_text);
+    run.report.error_number = cause.error_number;
+    run.report.error_text = cause.error_text;
+    // The rollback counts as a phase of its own, after the one that failed.
     const platform::Stopwatch stopwatch;
     const RollbackReport rollback = roll_back(run);
     if (rollback.result != Result::nothing_to_undo)
-        run.rollback_milliseconds = stopwatch.elapsed_milliseconds();
+        run.report.phases.push_back({L"rollback", stopwatch.elapsed_milliseconds()});
     run.old_database_restored = rollback.old_database_restored;
     form.set_status_text(failure_status + rollback_status(rollback));
     run.context.sqlca.disconnect();
@@ -68,25 +69,6 @@ InstallOutcome fail_install(InstallRun& run)
     run.context.prompts.message_box(L"警告", failure_message(run, rollback));
     run.context.form.set_pointer(platform::MousePointer::arrow);
     return InstallOutcome::statement_failed;
-}
-
-InstallOutcome refuse_install(InstallRun& run, const Refusal& refusal)
-{
-    run.context.form.set_status_text(L"安装前检查未通过：" + refusal.problem);
-    run.log.log_status_line();
-    remove_staged_template(run);
-    run.context.sqlca.disconnect();
-    run.context.prompts.message_box(L"警告", refusal.problem + L"\r\n" + refusal.advice +
-                                                  L"\r\n数据库服务器上没有做任何更改。");
-    run.context.form.set_pointer(platform::MousePointer::arrow);
-    return InstallOutcome::refused;
-}
-
-InstallOutcome stop_install(InstallRun& run, InstallOutcome outcome)
-{
-    remove_staged_template(run);
-    run.context.form.set_pointer(platform::MousePointer::arrow);
-    return outcome;
 }
 
 }  // namespace install

@@ -7,6 +7,7 @@
 
 #include "app/install_settings.h"
 #include "install/install_run.h"
+#include "install/wf_installdb.h"
 #include "platform/odbc/transaction.h"
 #include "platform/scripted_prompts.h"
 

@@ -1,6 +1,8 @@
 // The install log's two operations and the lines of the install failure path.
 #include "install_harness.h"
 
+#include "install/recovery/failure_path.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,11 +30,9 @@ TEST_F(FailurePath, StatusLineGainsTheErrorWhichThenStandsTwiceInTheLog)
 {
     form.status = L"装载系统模板数据库...";
     form.log = L"earlier\r\n";
-    sqlca.execute_immediate(L"use mirvox");  // no connection: fails with a text of its own
-    const std::wstring error = sqlca.error_text();
-    ASSERT_FALSE(error.empty());
+    const std::wstring error = L"Database 'mirvox' already exists. Choose a different database name.";
 
-    EXPECT_EQ(install::fail_install(run), install::InstallOutcome::statement_failed);
+    EXPECT_EQ(install::fail_install(run, {1801, error}), install::InstallOutcome::statement_failed);
     EXPECT_EQ(form.status, L"装载系统模板数据库...    安装失败:" + error);
     EXPECT_EQ(form.log, L"earlier\r\n装载系统模板数据库...    安装失败:" + error + L"\r\n" + error + L"\r\n");
     ASSERT_EQ(prompts.shown().size(), 1u);
@@ -45,7 +45,7 @@ TEST_F(FailurePath, EmptyErrorTextLeavesAnEmptySecondLine)
 {
     form.status = L"安装系统信息...";
     form.log.clear();
-    install::fail_install(run);
+    install::fail_install(run, {});
     EXPECT_EQ(form.log, L"安装系统信息...    安装失败:\r\n\r\n");
 }
 

@@ -1,0 +1,25 @@
+// How an install run ended: exactly one outcome per run, each with its word
+// for the log and the result document.
+#pragma once
+
+#include <string>
+
+namespace install {
+
+// Only `completed` is a success.
+enum class InstallOutcome {
+    completed,
+    statement_failed,      // a statement failed: the install failure path ran
+    template_missing,      // no file at the template path
+    connection_failed,     // the administrator could not connect
+    declined,              // the operator did not retype the check code
+    old_database_in_use,   // the application login still uses the old database
+    name_refused,          // a name in dbinstall.ini is not a regular identifier
+    refused,               // the pre-flight found a problem; nothing on the server was changed
+};
+
+// The outcome as one word, as the log and the result document name it:
+// "completed", "failed", "template_missing", "refused", ...
+std::wstring outcome_name(InstallOutcome outcome);
+
+}  // namespace install
