@@ -6,8 +6,11 @@
 
 #include "outcome.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -18,9 +21,20 @@ enum class RegistryView { bits32, bits64 };
 std::optional<std::wstring> read_machine_string(RegistryView view, const std::wstring& key,
                                                 const std::wstring& value_name);
 
+// The REG_DWORD value, or nullopt when the key or value is absent or holds
+// another type.
+std::optional<uint32_t> read_machine_dword(RegistryView view, const std::wstring& key, const std::wstring& value_name);
+
+// The key's string values (REG_SZ, REG_EXPAND_SZ) as name and text, in no
+// particular order; empty when the key is absent.
+std::vector<std::pair<std::wstring, std::wstring>> machine_string_values(RegistryView view, const std::wstring& key);
+
 // Creates the key when missing and creates or replaces the REG_SZ value.
 // Fails when the registry refuses (no right to write), with its reason.
 Outcome write_machine_string(RegistryView view, const std::wstring& key, const std::wstring& value_name,
                              const std::wstring& data);
+
+// Creates the key when missing and creates or replaces the REG_DWORD value.
+Outcome write_machine_dword(RegistryView view, const std::wstring& key, const std::wstring& value_name, uint32_t data);
 
 }  // namespace platform

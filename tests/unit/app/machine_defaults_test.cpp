@@ -3,11 +3,14 @@
 // registry of the throw-away prefix in the views each SQL Server uses.
 #include "app/machine_defaults.h"
 
+#include "platform/machine.h"
 #include "platform/registry.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -106,6 +109,104 @@ TEST_F(MachineDefaultsTest, OldKeysWinThenTheDefaultInstance64BitThen32Bit)
         EXPECT_EQ(defaults.sql_server_found, row.found);
         EXPECT_EQ(defaults.data_path, row.data_path);
     }
+}
+
+// An instance as a current SQL Server registers it, with its settings.
+struct Instance {
+    RegistryView view;
+    std::wstring name;
+    std::wstring id;
+    std::wstring data_root;
+    uint32_t login_mode = 2;
+    uint32_t tcp_enabled = 1;
+    std::wstring tcp_port;
+    std::wstring tcp_dynamic_ports = L"0";
+};
+
+void register_instance(const Instance& instance)
+{
+    const std::wstring root = L"SOFTWARE\\Microsoft\\Microsoft SQL Server\\" + instance.id;
+    write(instance.view, instance_names_key, instance.name, instance.id);
+    write(instance.view, root + L"\\Setup", L"SQLDataRoot", instance.data_root);
+    ASSERT_TRUE(platform::write_machine_dword(instance.view, root + L"\\MSSQLServer", L"LoginMode", instance.login_mode)
+                    .succeeded);
+    const std::wstring tcp = root + L"\\MSSQLServer\\SuperSocketNetLib\\Tcp";
+    ASSERT_TRUE(platform::write_machine_dword(instance.view, tcp, L"Enabled", instance.tcp_enabled).succeeded);
+    ASSERT_TRUE(platform::write_machine_string(instance.view, tcp + L"\\IPAll", L"TcpPort", instance.tcp_port).succeeded);
+    ASSERT_TRUE(platform::write_machine_string(instance.view, tcp + L"\\IPAll", L"TcpDynamicPorts",
+                                               instance.tcp_dynamic_ports)
+                    .succeeded);
+}
+
+TEST_F(MachineDefaultsTest, EveryInstanceOfBothViewsTheDefaultOneFirstThenExpress)
+{
+    const Instance express{RegistryView::bits64, L"SQLEXPRESS", L"MSSQL16.SQLEXPRESS",
+                           L"C:\\Program Files\\Microsoft SQL Server\\MSSQL16.SQLEXPRESS\\MSSQL", 1, 0, L"", L"0"};
+    const Instance pos32{RegistryView::bits32, L"POS", L"MSSQL12.POS", L"D:\\POS", 2, 1, L"1500", L""};
+    const Instance main64{RegistryView::bits64, L"MSSQLSERVER", L"MSSQL15.MSSQLSERVER", L"E:\\SQL", 2, 1, L"1433", L""};
+    const std::wstring computer = platform::computer_name();
+    const struct {
+        const char* name;
+        std::vector<Instance> instances;
+        std::vector<std::wstring> listed;
+        std::wstring server;
+        std::wstring data_path;
+        bool windows_authentication;
+    } rows[] = {
+        {"only Express", {express}, {L"SQLEXPRESS"}, computer + L"\\SQLEXPRESS",
+         L"C:\\Program Files\\Microsoft SQL Server\\MSSQL16.SQLEXPRESS\\MSSQL\\data", true},
+        {"a 32-bit named instance and Express", {pos32, express}, {L"SQLEXPRESS", L"POS"}, computer + L"\\SQLEXPRESS",
+         L"C:\\Program Files\\Microsoft SQL Server\\MSSQL16.SQLEXPRESS\\MSSQL\\data", true},
+        {"only another named instance", {pos32}, {L"POS"}, computer + L"\\POS", L"D:\\POS\\data", false},
+        {"the default instance first", {express, pos32, main64}, {L"MSSQLSERVER", L"SQLEXPRESS", L"POS"}, computer,
+         L"E:\\SQL\\data", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        remove_sql_server_keys();
+        for (const Instance& instance : row.instances) ASSERT_NO_FATAL_FAILURE(register_instance(instance));
+        const app::MachineDefaults defaults = app::machine_defaults(L"mirvox");
+        std::vector<std::wstring> listed;
+        for (const app::SqlServerInstance& instance : defaults.instances) listed.push_back(instance.name);
+        std::sort(listed.begin(), listed.end());
+        std::vector<std::wstring> expected = row.listed;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(listed, expected);
+        EXPECT_EQ(defaults.server_name, row.server);
+        EXPECT_EQ(defaults.data_path, row.data_path);
+        EXPECT_EQ(defaults.windows_authentication, row.windows_authentication);
+        EXPECT_TRUE(defaults.sql_server_found);
+    }
+
+    // Each instance's own settings, from its own view.
+    const app::MachineDefaults defaults = app::machine_defaults(L"mirvox");
+    const auto pos = app::instance_named_by(computer + L"\\pos", defaults.instances, computer);
+    ASSERT_TRUE(pos);
+    const app::SqlServerInstance& found = defaults.instances[*pos];
+    EXPECT_EQ(found.view, RegistryView::bits32);
+    EXPECT_EQ(found.service_name(), L"MSSQL$POS");
+    EXPECT_EQ(found.tcp_enabled, 1u);
+    EXPECT_EQ(found.tcp_port, L"1500");
+    EXPECT_EQ(found.tcp_dynamic_ports, L"");
+    EXPECT_EQ(found.tcp_ports_key, L"SOFTWARE\\Microsoft\\Microsoft SQL Server\\MSSQL12.POS\\MSSQLServer\\SuperSocketNetLib\\Tcp\\IPAll");
+}
+
+TEST(InstanceNamedBy, OnlyThisComputersInstancesByAnyOfTheirNames)
+{
+    std::vector<app::SqlServerInstance> instances(2);
+    instances[0].name = L"MSSQLSERVER";
+    instances[1].name = L"SQLEXPRESS";
+    const struct {
+        const wchar_t* server;
+        std::optional<size_t> instance;
+    } rows[] = {
+        {L"SHOP01", 0},          {L"shop01\\sqlexpress", 1}, {L".\\SQLEXPRESS", 1},   {L"(local)", 0},
+        {L"localhost,1433", 0},  {L"127.0.0.1,14330", 0},    {L"127.0.0.2\\SQLEXPRESS", 1},
+        {L"tcp:SHOP01\\SQLEXPRESS,1433", 1},                {L"SHOP02", std::nullopt},
+        {L"SHOP01\\OTHER", std::nullopt},                    {L"192.168.1.20", std::nullopt},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(app::instance_named_by(row.server, instances, L"SHOP01"), row.instance) << std::wstring(row.server);
 }
 
 }  // namespace

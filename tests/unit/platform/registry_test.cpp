@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using platform::RegistryView;
@@ -66,6 +68,18 @@ TEST_F(RegistryTest, ReadsOnlyStringsAndStopsAtTheFirstNul)
     EXPECT_EQ(platform::read_machine_string(RegistryView::bits64, test_key, L"Number"), std::nullopt);
     EXPECT_EQ(platform::read_machine_string(RegistryView::bits64, test_key, L"Bare"), L"C:\\X");
     EXPECT_EQ(platform::read_machine_string(RegistryView::bits64, test_key, L"Early"), L"C:\\SQL");
+
+    // The same values as numbers, and listed as strings: only the strings come, cut as above.
+    EXPECT_EQ(platform::read_machine_dword(RegistryView::bits64, test_key, L"Number"), 42u);
+    EXPECT_EQ(platform::read_machine_dword(RegistryView::bits64, test_key, L"Bare"), std::nullopt);
+    EXPECT_EQ(platform::read_machine_dword(RegistryView::bits32, test_key, L"Number"), std::nullopt);
+    using Values = std::vector<std::pair<std::wstring, std::wstring>>;
+    Values listed = platform::machine_string_values(RegistryView::bits64, test_key);
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (Values{{L"Bare", L"C:\\X"}, {L"Early", L"C:\\SQL"}}));
+    EXPECT_EQ(platform::machine_string_values(RegistryView::bits32, test_key), Values{});
+    ASSERT_TRUE(platform::write_machine_dword(RegistryView::bits64, test_key, L"Number", 2).succeeded);
+    EXPECT_EQ(platform::read_machine_dword(RegistryView::bits64, test_key, L"Number"), 2u);
 }
 
 }  // namespace
