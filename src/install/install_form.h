@@ -33,6 +33,9 @@ public:
     virtual std::wstring template_file() const = 0;     // sle_sourcedb
     virtual std::wstring admin_login() const = 0;       // sle_sa
     virtual std::wstring admin_password() const = 0;    // sle_password
+    // The administrator connects with Windows authentication, as the
+    // Windows account running the installer; login and password are not used.
+    virtual bool windows_authentication() const = 0;
 
     // The first checked of rb_1, rb_2, rb_3; nullopt when none is.
     virtual std::optional<StoreMode> store_mode() const = 0;
@@ -53,6 +56,10 @@ public:
     // Opens the check-code dialog and returns its result string ("1" when
     // the operator retyped the code, anything else when not).
     virtual std::wstring confirm_reinstall() = 0;
+
+    // Asks whether the server's settings may be changed as `explanation`
+    // says (the service restarted with them); true when the operator agreed.
+    virtual bool consent_to_server_change(const std::wstring& explanation) = 0;
 };
 
 }  // namespace install

@@ -15,8 +15,9 @@ bool connect_sqlca(InstallContext& context, const std::wstring& as_logid)
     sqlca.server_name = context.form.server_name();
     sqlca.database_name = L"master";
     sqlca.login_id = as_logid;
-    sqlca.login_password =
-        sqlca.login_id == context.settings.is_logid ? context.settings.is_pass : context.form.admin_password();
+    const bool application_login = sqlca.login_id == context.settings.is_logid;
+    sqlca.login_password = application_login ? context.settings.is_pass : context.form.admin_password();
+    sqlca.integrated_security = !application_login && context.form.windows_authentication();
     sqlca.auto_commit = true;
     sqlca.connect();
     return sqlca.status_code() == platform::Transaction::success;

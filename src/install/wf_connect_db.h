@@ -10,7 +10,8 @@ namespace install {
 
 // Points SQLCA at master of the form's server as `as_logid` (with the
 // application login's fixed password when it is exactly is_logid, else with
-// the password typed in the form) and connects. True when connected; SQLCA's
+// the password typed in the form, or with Windows authentication when the
+// form asks for it) and connects. True when connected; SQLCA's
 // status and error text are left as the connect set them. Shows and logs
 // nothing.
 bool connect_sqlca(InstallContext& context, const std::wstring& as_logid);

@@ -22,6 +22,9 @@ public:
     // One OK button; returns when dismissed. An empty title is shown empty.
     virtual void message_box(const std::wstring& title, const std::wstring& text) = 0;
 
+    // Yes and No buttons, No the default; true when the person chose Yes.
+    virtual bool ask_yes_no(const std::wstring& title, const std::wstring& text) = 0;
+
     // No start folder, no default extension, no filter.
     virtual FileChoice choose_file(const std::wstring& caption) = 0;
 

@@ -16,6 +16,13 @@ void Win32Prompts::message_box(const std::wstring& title, const std::wstring& te
     MessageBoxW(GetActiveWindow(), text.c_str(), title.c_str(), MB_OK);
 }
 
+bool Win32Prompts::ask_yes_no(const std::wstring& title, const std::wstring& text)
+{
+    // What is asked changes the server: an Enter pressed out of habit must not agree.
+    return MessageBoxW(GetActiveWindow(), text.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
+           IDYES;
+}
+
 FileChoice Win32Prompts::choose_file(const std::wstring& caption)
 {
     std::wstring path(32768, L'\0');

@@ -13,6 +13,7 @@ public:
     explicit Win32Prompts(MessageObject& message) : message_(message) {}
 
     void message_box(const std::wstring& title, const std::wstring& text) override;
+    bool ask_yes_no(const std::wstring& title, const std::wstring& text) override;
     FileChoice choose_file(const std::wstring& caption) override;
     std::wstring browse_folder(const std::wstring& caption) override;
     std::wstring open_response_window(ResponseWindow& window) override;

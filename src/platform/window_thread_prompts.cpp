@@ -9,6 +9,13 @@ void WindowThreadPrompts::message_box(const std::wstring& title, const std::wstr
     calls_.run([&] { shown_by_.message_box(title, text); });
 }
 
+bool WindowThreadPrompts::ask_yes_no(const std::wstring& title, const std::wstring& text)
+{
+    bool yes = false;
+    calls_.run([&] { yes = shown_by_.ask_yes_no(title, text); });
+    return yes;
+}
+
 FileChoice WindowThreadPrompts::choose_file(const std::wstring& caption)
 {
     FileChoice choice;

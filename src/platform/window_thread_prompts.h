@@ -13,6 +13,7 @@ public:
     WindowThreadPrompts(Prompts& shown_by, const WindowThreadCalls& calls) : shown_by_(shown_by), calls_(calls) {}
 
     void message_box(const std::wstring& title, const std::wstring& text) override;
+    bool ask_yes_no(const std::wstring& title, const std::wstring& text) override;
     FileChoice choose_file(const std::wstring& caption) override;
     std::wstring browse_folder(const std::wstring& caption) override;
     std::wstring open_response_window(ResponseWindow& window) override;

@@ -53,6 +53,14 @@ std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<s
             options.verify_certificate = true;
             continue;
         }
+        if (argument == L"--windows-auth") {
+            options.windows_authentication = true;
+            continue;
+        }
+        if (argument == L"--configure-server") {
+            options.configure_server = true;
+            continue;
+        }
         const bool takes_value = texts.count(argument) > 0 || argument == L"--store-mode";
         if (!takes_value) return UsageError{L"unknown option: " + argument};
         if (i + 1 >= arguments.size()) return UsageError{L"missing value after " + argument};
@@ -78,13 +86,17 @@ std::optional<std::wstring> result_file_named(const std::vector<std::wstring>& a
 std::wstring usage_text(bool with_exit_statuses) {
     std::wstring text =
         L"usage: dbinstall.exe --unattended [--server NAME] [--data-path PATH] [--template FILE]\n"
-        L"                     [--login LOGIN] [--store-mode single|headquarters|branch] [--drop-existing]\n"
-        L"                     [--no-safety-backup] [--verify-certificate] [--progress] [--log FILE]\n"
-        L"                     [--result-json FILE]\n"
+        L"                     [--login LOGIN | --windows-auth] [--store-mode single|headquarters|branch]\n"
+        L"                     [--drop-existing] [--no-safety-backup] [--configure-server]\n"
+        L"                     [--verify-certificate] [--progress] [--log FILE] [--result-json FILE]\n"
         L"       dbinstall.exe --help\n"
         L"       dbinstall.exe --version\n"
         L"Scripts call dbinstall.com, the console build, with the same options; it waits and returns the status.\n"
         L"The administrator's password is taken from the environment variable KORVENA_SA_PASSWORD.\n"
+        L"--windows-auth: connect as the Windows account running the program instead of a login and password.\n"
+        L"--configure-server: where the store's tills could not log in (SQL Server logins or TCP/IP switched\n"
+        L"off, a named instance whose SQL Server Browser does not start by itself), change that setting and\n"
+        L"restart the SQL Server service before anything else is changed; without it the run is refused.\n"
         L"Options left out take the values the installer window would show.\n"
         L"--verify-certificate: encrypt and verify the server's certificate (ODBC Driver 17 or 18 for\n"
         L"SQL Server, SQL Server Native Client 11.0); without it Driver 17 and 18 encrypt and accept the\n"

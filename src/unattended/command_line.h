@@ -23,6 +23,8 @@ struct UnattendedOptions {
     bool safety_backup = true;        // --no-safety-backup: the old database is dropped without a backup
     bool show_progress = false;       // --progress
     bool verify_certificate = false;  // verify the server's certificate instead of trusting it
+    bool windows_authentication = false;  // --windows-auth: connect as this Windows account, no password
+    bool configure_server = false;        // --configure-server: change what the tills need, restarting the server
 };
 
 struct UsageError {

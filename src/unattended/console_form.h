@@ -13,8 +13,10 @@ struct FormValues {
     std::wstring template_file;
     std::wstring admin_login;
     std::wstring admin_password;
+    bool windows_authentication = false;
     install::StoreMode store_mode = install::StoreMode::single_store;
     bool drop_existing = false;
+    bool configure_server = false;  // the server's settings may be changed when the tills need it
     bool show_progress = false;  // "progress: <status> <N>%" lines on standard error
 };
 
@@ -27,6 +29,7 @@ public:
     std::wstring template_file() const override { return values_.template_file; }
     std::wstring admin_login() const override { return values_.admin_login; }
     std::wstring admin_password() const override { return values_.admin_password; }
+    bool windows_authentication() const override { return values_.windows_authentication; }
     std::optional<install::StoreMode> store_mode() const override { return values_.store_mode; }
 
     std::wstring status_text() const override { return status_; }
@@ -35,6 +38,7 @@ public:
 
     void set_install_enabled(bool) override {}
     std::wstring confirm_reinstall() override { return values_.drop_existing ? L"1" : L"0"; }
+    bool consent_to_server_change(const std::wstring&) override { return values_.configure_server; }
     void set_pointer(platform::MousePointer) override {}
     void show_progress(int percent) override;
 

@@ -10,4 +10,9 @@ void ConsolePrompts::message_box(const std::wstring& title, const std::wstring& 
     platform::write_text(platform::Stream::error, message_line(title, text) + L"\n");
 }
 
+bool ConsolePrompts::ask_yes_no(const std::wstring& title, const std::wstring& text) {
+    message_box(title, text);
+    return false;
+}
+
 }  // namespace unattended

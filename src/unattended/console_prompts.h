@@ -9,6 +9,8 @@ namespace unattended {
 class ConsolePrompts : public platform::Prompts {
 public:
     void message_box(const std::wstring& title, const std::wstring& text) override;
+    // No one is there to answer: the question is written out, and answered No.
+    bool ask_yes_no(const std::wstring& title, const std::wstring& text) override;
     // No one is there to pick: the pickers answer as cancelled.
     platform::FileChoice choose_file(const std::wstring&) override { return {}; }
     std::wstring browse_folder(const std::wstring&) override { return {}; }

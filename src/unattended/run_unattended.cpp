@@ -71,8 +71,10 @@ int install(const UnattendedOptions& options, const std::vector<std::wstring>& a
         options.template_file.value_or(defaults.template_file),
         options.login.value_or(defaults.admin_login),
         password,
+        options.windows_authentication,
         options.store_mode,
         options.drop_existing,
+        options.configure_server,
         options.show_progress,
     });
     application.SQLCA.verify_server_certificate = options.verify_certificate;

@@ -86,4 +86,12 @@ void RunPrompts::message_box(const std::wstring& title, const std::wstring& text
     shown_by_.message_box(title, text);
 }
 
+bool RunPrompts::ask_yes_no(const std::wstring& title, const std::wstring& text)
+{
+    const bool yes = shown_by_.ask_yes_no(title, text);
+    if (journal_)
+        journal_->message(title, text + (yes ? L" -> yes" : L" -> no"));
+    return yes;
+}
+
 }  // namespace install

@@ -45,6 +45,7 @@ public:
     RunPrompts(platform::Prompts& shown_by, RunJournal* journal) : shown_by_(shown_by), journal_(journal) {}
 
     void message_box(const std::wstring& title, const std::wstring& text) override;
+    bool ask_yes_no(const std::wstring& title, const std::wstring& text) override;
     platform::FileChoice choose_file(const std::wstring& caption) override { return shown_by_.choose_file(caption); }
     std::wstring browse_folder(const std::wstring& caption) override { return shown_by_.browse_folder(caption); }
     std::wstring open_response_window(platform::ResponseWindow& window) override

@@ -5,6 +5,9 @@
 #include "platform/character_class.h"
 #include "string_literal.h"
 
+#include <utility>
+#include <vector>
+
 namespace platform {
 
 std::optional<std::wstring> escape_connection_value(const std::wstring& value, bool driver_is_freetds)
@@ -22,15 +25,19 @@ std::optional<std::wstring> build_connection_string(const ConnectionSettings& se
     const bool freetds = is_freetds(settings.driver);
     // FreeTDS and the Microsoft drivers both read "host,port" and
     // "host\instance" in SERVER themselves, so the server goes in as typed.
+    std::vector<std::pair<const wchar_t*, const std::wstring*>> values = {
+        {L"DRIVER=", &settings.driver}, {L";SERVER=", &settings.server}, {L";DATABASE=", &settings.database}};
+    if (!settings.trusted_connection)
+        values.insert(values.end(), {{L";UID=", &settings.login}, {L";PWD=", &settings.password}});
     std::wstring text;
-    for (const auto& [keyword, value] : {std::pair{L"DRIVER=", &settings.driver}, std::pair{L";SERVER=", &settings.server},
-                                         std::pair{L";DATABASE=", &settings.database},
-                                         std::pair{L";UID=", &settings.login}, std::pair{L";PWD=", &settings.password}}) {
+    for (const auto& [keyword, value] : values) {
         std::optional<std::wstring> escaped = escape_connection_value(*value, freetds);
         if (!escaped)
             return std::nullopt;
         text += keyword + *escaped;
     }
+    if (settings.trusted_connection)
+        text += L";Trusted_Connection=Yes";
     // FreeTDS keeps the closing brace of a braced value that ends the string,
     // so an unbraced attribute always comes last. Unlike SQL Server's own
     // clients it has no default port for a bare host name: give it 1433.

@@ -15,6 +15,9 @@ struct ConnectionSettings {
     std::wstring login;
     std::wstring password;
     bool verify_server_certificate = false;  // read by encryption_attributes only
+    // Windows authentication: the process's Windows account logs in, and
+    // login and password are not sent.
+    bool trusted_connection = false;
 };
 
 // A value in braces, so that no value (a password holding `;`) can end
@@ -24,7 +27,9 @@ struct ConnectionSettings {
 // form there (nullopt).
 std::optional<std::wstring> escape_connection_value(const std::wstring& value, bool driver_is_freetds);
 
-// DRIVER, SERVER, DATABASE, UID and PWD, every value escaped for the driver;
+// DRIVER, SERVER, DATABASE, and UID and PWD or, for Windows authentication,
+// Trusted_Connection=Yes (every driver the installer picks takes that
+// keyword), every value escaped for the driver;
 // FreeTDS also gets TDS_Version=7.4, which the SQL Server versions we install
 // onto speak. Nullopt when a value cannot be escaped for the driver. Ends in
 // ';', so encryption_attributes' text can follow it.

@@ -59,7 +59,8 @@ void Transaction::tell_listener(const std::wstring& statement, long status) cons
 void Transaction::connect()
 {
     connect_to_server();
-    tell_listener(L"CONNECT TO " + server_name + L" AS " + login_id, status_code_);
+    tell_listener(L"CONNECT TO " + server_name + L" AS " + (integrated_security ? L"(Windows authentication)" : login_id),
+                  status_code_);
 }
 
 void Transaction::connect_to_server()
@@ -77,8 +78,8 @@ void Transaction::connect_to_server()
     if (driver.empty())
         return fail(L"No SQL Server ODBC driver is installed.");
     handles_->freetds = is_freetds(driver);
-    const ConnectionSettings settings{driver,   server_name,   database_name,
-                                      login_id, login_password, verify_server_certificate};
+    const ConnectionSettings settings{driver,         server_name,               database_name,       login_id,
+                                      login_password, verify_server_certificate, integrated_security};
     std::optional<std::wstring> text = build_connection_string(settings);
     if (!text)
         return fail(L"The ODBC driver " + driver + L" cannot take a login, password or server name holding \"};\".");

@@ -34,6 +34,9 @@ public:
     // Encrypt and verify the server's certificate instead of trusting the
     // self-signed one a shop's server has; only Microsoft's drivers can.
     bool verify_server_certificate = false;
+    // Log in as this process's Windows account; login_id and
+    // login_password are not sent.
+    bool integrated_security = false;
 
     // CONNECT: status 0 on success; otherwise non-zero with error_text set.
     void connect();

@@ -167,6 +167,7 @@ std::wstring w_main::data_path() const { return text(sle_sqldbpath); }
 std::wstring w_main::template_file() const { return text(sle_sourcedb); }
 std::wstring w_main::admin_login() const { return text(sle_sa); }
 std::wstring w_main::admin_password() const { return text(sle_password); }
+bool w_main::windows_authentication() const { return false; }
 
 std::optional<install::StoreMode> w_main::store_mode() const
 {
@@ -209,6 +210,11 @@ std::wstring w_main::confirm_reinstall()
 {
     w_input_check_num dialog(prompts_, application_.message);
     return prompts_.open_response_window(dialog);
+}
+
+bool w_main::consent_to_server_change(const std::wstring& explanation)
+{
+    return prompts_.ask_yes_no(application_.gs_appname, explanation);
 }
 
 }  // namespace ui

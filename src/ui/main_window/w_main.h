@@ -33,12 +33,14 @@ public:
     std::wstring template_file() const override;
     std::wstring admin_login() const override;
     std::wstring admin_password() const override;
+    bool windows_authentication() const override;
     std::optional<install::StoreMode> store_mode() const override;
     std::wstring status_text() const override;
     void set_status_text(const std::wstring& text) override;
     void append_to_log(const std::wstring& text) override;
     void set_install_enabled(bool enabled) override;
     std::wstring confirm_reinstall() override;
+    bool consent_to_server_change(const std::wstring& explanation) override;
     void set_pointer(platform::MousePointer pointer) override;
     void show_progress(int percent) override;
 

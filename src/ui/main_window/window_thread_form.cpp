@@ -6,7 +6,8 @@ namespace ui {
 WindowThreadForm::WindowThreadForm(install::InstallForm& window, const platform::WindowThreadCalls& calls)
     : window_(window), calls_(calls), server_name_(window.server_name()), data_path_(window.data_path()),
       template_file_(window.template_file()), admin_login_(window.admin_login()),
-      admin_password_(window.admin_password()), store_mode_(window.store_mode()), status_(window.status_text())
+      admin_password_(window.admin_password()), windows_authentication_(window.windows_authentication()),
+      store_mode_(window.store_mode()), status_(window.status_text())
 {
 }
 
@@ -34,6 +35,14 @@ std::wstring WindowThreadForm::confirm_reinstall()
     std::wstring answer = L"0";
     calls_.run([&] { answer = window_.confirm_reinstall(); });
     return answer;
+}
+
+bool WindowThreadForm::consent_to_server_change(const std::wstring& explanation)
+{
+    // The window gone, nobody agreed: the server stays as it is.
+    bool yes = false;
+    calls_.run([&] { yes = window_.consent_to_server_change(explanation); });
+    return yes;
 }
 
 void WindowThreadForm::set_pointer(platform::MousePointer pointer)

@@ -22,6 +22,7 @@ public:
     std::wstring template_file() const override { return template_file_; }
     std::wstring admin_login() const override { return admin_login_; }
     std::wstring admin_password() const override { return admin_password_; }
+    bool windows_authentication() const override { return windows_authentication_; }
     std::optional<install::StoreMode> store_mode() const override { return store_mode_; }
 
     std::wstring status_text() const override { return status_; }
@@ -29,6 +30,7 @@ public:
     void append_to_log(const std::wstring& text) override;
     void set_install_enabled(bool enabled) override;
     std::wstring confirm_reinstall() override;
+    bool consent_to_server_change(const std::wstring& explanation) override;
     void set_pointer(platform::MousePointer pointer) override;
     void show_progress(int percent) override { progress_ = percent; }
 
@@ -40,6 +42,7 @@ private:
     install::InstallForm& window_;
     const platform::WindowThreadCalls& calls_;
     const std::wstring server_name_, data_path_, template_file_, admin_login_, admin_password_;
+    const bool windows_authentication_;
     const std::optional<install::StoreMode> store_mode_;
     std::wstring status_;
     std::atomic<int> progress_ = -1;

@@ -17,6 +17,7 @@ public:
     std::wstring template_path;
     std::wstring admin = L"sa";
     std::wstring password;
+    bool windows_auth = false;
     std::optional<install::StoreMode> mode = install::StoreMode::single_store;
 
     std::wstring status;
@@ -26,12 +27,15 @@ public:
     std::vector<int> progress;  // every percentage shown, in order
     int reinstall_confirmations = 0;
     std::deque<std::wstring> confirm_answers;  // "0" (cancelled) once they run out
+    std::vector<std::wstring> server_change_questions;
+    bool server_change_consent = false;
 
     std::wstring server_name() const override { return server; }
     std::wstring data_path() const override { return data; }
     std::wstring template_file() const override { return template_path; }
     std::wstring admin_login() const override { return admin; }
     std::wstring admin_password() const override { return password; }
+    bool windows_authentication() const override { return windows_auth; }
     std::optional<install::StoreMode> store_mode() const override { return mode; }
     std::wstring status_text() const override { return status; }
     void set_status_text(const std::wstring& text) override { status = text; }
@@ -40,6 +44,11 @@ public:
     void set_pointer(platform::MousePointer shown) override { pointer = shown; }
     void show_progress(int percent) override { progress.push_back(percent); }
     std::wstring confirm_reinstall() override;
+    bool consent_to_server_change(const std::wstring& explanation) override
+    {
+        server_change_questions.push_back(explanation);
+        return server_change_consent;
+    }
 };
 
 }  // namespace install_test

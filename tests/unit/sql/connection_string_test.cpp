@@ -52,6 +52,20 @@ TEST(ConnectionEncryption, EachDriverIsToldHowToEncryptInItsOwnKeywords)
     }
 }
 
+TEST(ConnectionString, WindowsAuthenticationSendsNoLoginOrPasswordToAnyDriver)
+{
+    for (const std::wstring driver : {L"ODBC Driver 18 for SQL Server", L"ODBC Driver 17 for SQL Server",
+                                      L"SQL Server Native Client 11.0", L"SQL Server", L"FreeTDS"}) {
+        ConnectionSettings settings{driver, L"SHOP01\\SQLEXPRESS", L"master", L"sa", L"secret", false, true};
+        const std::optional<std::wstring> text = platform::build_connection_string(settings);
+        ASSERT_TRUE(text) << driver;
+        const std::wstring start = L"DRIVER={" + driver + L"};SERVER={SHOP01\\SQLEXPRESS};DATABASE={master};Trusted_Connection=Yes;";
+        EXPECT_EQ(text->substr(0, start.size()), start) << *text;
+        EXPECT_EQ(text->find(L"UID="), std::wstring::npos) << *text;
+        EXPECT_EQ(text->find(L"secret"), std::wstring::npos) << *text;
+    }
+}
+
 TEST(ConnectionEncryption, APasswordCannotAddOrOverrideTheEncryptionAttributes)
 {
     for (const std::wstring password : {L"x;Encrypt=no", L"x};TrustServerCertificate=yes;{", L"}}"}) {
