@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     const auto root = std::filesystem::temp_directory_path() / ("restore-benchmark-" + std::to_string(::getpid()));
     std::filesystem::create_directories(root / "c" / "data");
     {
-        Engine engine({root / "state", {{'C', root / "c"}}, {}, u"Bench#1", u"BENCH", false, {}});
+        Engine engine({root / "state", {{'C', root / "c"}}, {}, u"Bench#1", u"BENCH", false, {}, {}});
         const int spid = std::get<LoginAccepted>(engine.login({u"sa", u"Bench#1", {}, false})).spid;
         QuietSink sink;
         engine.execute_batch(spid,

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -120,8 +121,9 @@ EmulatorProcess::EmulatorProcess(const std::vector<std::string>& arguments) {
     int out_pipe[2];
     if (err_fd < 0 || pipe2(out_pipe, O_CLOEXEC)) throw std::runtime_error("cannot prepare the emulator's output");
 
-    std::vector<std::string> args = {emulator_binary().string(), "--sa-password", kSaPassword, "--listen",
-                                     "127.0.0.1:0"};
+    std::vector<std::string> args = {emulator_binary().string(), "--sa-password", kSaPassword};
+    if (std::find(arguments.begin(), arguments.end(), "--listen") == arguments.end())
+        args.insert(args.end(), {"--listen", "127.0.0.1:0"});
     args.insert(args.end(), arguments.begin(), arguments.end());
     auto pointers = c_strings(args);
     pid_ = fork();
@@ -145,14 +147,13 @@ EmulatorProcess::EmulatorProcess(const std::vector<std::string>& arguments) {
         line.push_back(c);
     }
     close(out_pipe[0]);
-    const std::string prefix = "listening on 127.0.0.1:";
-    if (!line.starts_with(prefix)) {
+    if (!line.starts_with("listening on ")) {
         stop();
         const std::string reason = "the emulator did not start: '" + line + "' " + error_output();
         std::filesystem::remove(stderr_file_);
         throw std::runtime_error(reason);
     }
-    port_ = static_cast<uint16_t>(std::stoi(line.substr(prefix.size())));
+    port_ = static_cast<uint16_t>(std::stoi(line.substr(line.rfind(':') + 1)));
 }
 
 EmulatorProcess::~EmulatorProcess() {
@@ -170,6 +171,18 @@ void EmulatorProcess::stop(int signal) {
         waitpid(pid_, &status, 0);
         ADD_FAILURE() << "the emulator did not stop on signal " << signal;
     }
+    check_exit(status);
+}
+
+bool EmulatorProcess::wait_for_exit(std::chrono::milliseconds timeout) {
+    if (pid_ < 0) return true;
+    int status = 0;
+    if (!wait_with_timeout(pid_, status, timeout)) return false;
+    check_exit(status);
+    return true;
+}
+
+void EmulatorProcess::check_exit(int status) {
     pid_ = -1;
     const std::string errors = error_output();
     EXPECT_EQ(decode_status(status), 0) << "emulator exit; stderr:\n" << errors;

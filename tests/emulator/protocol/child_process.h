@@ -27,27 +27,34 @@ ProgramResult run_program(const std::vector<std::string>& argv, const std::strin
 // The sqlserver-emulator built next to the tests.
 std::filesystem::path emulator_binary();
 
-// A sqlserver-emulator started on 127.0.0.1 port 0. The destructor stops it
-// and fails the current test unless it exited 0 without sanitizer reports.
+// A sqlserver-emulator started on 127.0.0.1 port 0, unless the arguments
+// give --listen. The destructor stops it and fails the current test unless
+// it exited 0 without sanitizer reports.
 class EmulatorProcess {
 public:
     static constexpr char kSaPassword[] = "Emu-Sa-Pw1";
     static std::u16string sa_password() { return std::u16string(kSaPassword, kSaPassword + sizeof kSaPassword - 1); }
 
-    // `arguments` come after --sa-password and --listen.
+    // `arguments` come after --sa-password (and --listen).
     explicit EmulatorProcess(const std::vector<std::string>& arguments = {});
     ~EmulatorProcess();
     EmulatorProcess(const EmulatorProcess&) = delete;
     EmulatorProcess& operator=(const EmulatorProcess&) = delete;
 
+    // The port of the first address it listens on.
     uint16_t port() const { return port_; }
     // Sends `signal` (SIGTERM or SIGINT), waits, and checks the exit:
     // status 0 and a clean stderr.
     void stop(int signal = SIGTERM);
+    // Waits for the process to end by itself (e.g. on its stop file) and
+    // checks the exit as stop() does; false when it still ran at the timeout.
+    bool wait_for_exit(std::chrono::milliseconds timeout);
     // What the process wrote to stderr so far.
     std::string error_output() const;
 
 private:
+    void check_exit(int status);
+
     pid_t pid_ = -1;
     uint16_t port_ = 0;
     std::filesystem::path stderr_file_;

@@ -70,32 +70,49 @@ TEST(FaultRuleTest, NumberIsTheLastFieldSoTextMayHoldColons) {
 
     EXPECT_TRUE(std::holds_alternative<HangLogin>(parse_fault_rule("hang-login")));
     for (const char* bad : {"fail:text", "fail:text:", "fail::5", "delay:x:-3", "delay:x:ms", "drop:", "drop",
+                            "drop-after:",
                             "crash:x", "hang-login:now", "fail-once:x"})
         EXPECT_TRUE(std::holds_alternative<std::string>(parse_fault_rule(bad))) << bad;
 }
 
 TEST(CommandLineTest, ParsesEveryOption) {
-    const auto parsed = parse_command_line({"--sa-password", "pw", "--listen", "127.0.0.1:0", "--state", "/tmp/s",
-                                            "--drive", "c=/tmp/c", "--drive", "D=/tmp/d", "--fault", "hang-login",
-                                            "--fault", "fail:x:5", "--init-sql", "/tmp/i.sql", "--machine-name",
-                                            "SHOP-01", "--password-policy", "--free-mb", "c=500", "--free-mb", "D=0"});
+    const auto parsed = parse_command_line(
+        {"--sa-password", "pw", "--listen", "127.0.0.1:0", "--listen", "127.0.0.9:0", "--state", "/tmp/s", "--drive",
+         "c=/tmp/c", "--drive", "D=/tmp/d", "--fault", "hang-login", "--fault", "fail:x:5", "--fault",
+         "drop-after:CREATE LOGIN", "--init-sql", "/tmp/i.sql", "--machine-name", "SHOP-01", "--password-policy",
+         "--free-mb", "c=500", "--free-mb", "D=0", "--instance-name", "SQLEXPRESS", "--browser", "127.0.0.9",
+         "--windows-auth-only", "--windows-login", "STORE01\\Administrator", "--windows-login", "SHOP\\clerk",
+         "--startup-delay", "2.5", "--stop-file", "/tmp/stop"});
     ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<std::string>(parsed);
     const Options& options = std::get<Options>(parsed);
     EXPECT_EQ(options.sa_password, u"pw");
-    EXPECT_EQ(options.listen.port, 0);
+    ASSERT_EQ(options.listen.size(), 2u);
+    EXPECT_EQ(options.listen[0].to_string(), "127.0.0.1:0");
+    EXPECT_EQ(options.listen[1].to_string(), "127.0.0.9:0");
     EXPECT_EQ(options.state_dir, std::filesystem::path("/tmp/s"));
     EXPECT_EQ(options.drives.at('C'), std::filesystem::path("/tmp/c"));
     EXPECT_EQ(options.drives.at('D'), std::filesystem::path("/tmp/d"));
     EXPECT_EQ(options.login_mode, LoginMode::hang);
-    EXPECT_EQ(options.faults.size(), 1u);
+    ASSERT_EQ(options.faults.size(), 2u);
+    EXPECT_EQ(options.faults[1].kind, FaultRule::Kind::drop_after);
     EXPECT_EQ(options.init_sql, std::filesystem::path("/tmp/i.sql"));
     EXPECT_EQ(options.machine_name, u"SHOP-01");
     EXPECT_TRUE(options.password_policy);
     EXPECT_EQ(options.free_mb, (std::map<char, int64_t>{{'C', 500}, {'D', 0}}));
+    EXPECT_EQ(options.instance.instance_name, u"SQLEXPRESS");
+    ASSERT_EQ(options.browser.size(), 1u);
+    EXPECT_EQ(options.browser[0].to_string(), "127.0.0.9:1434");
+    EXPECT_TRUE(options.instance.windows_authentication_only);
+    EXPECT_EQ(options.instance.windows_logins, (std::vector<std::u16string>{u"STORE01\\Administrator", u"SHOP\\clerk"}));
+    EXPECT_EQ(options.startup_delay, std::chrono::milliseconds(2500));
+    EXPECT_EQ(options.stop_file, std::filesystem::path("/tmp/stop"));
 
     const auto defaults = parse_command_line({"--sa-password", "pw"});
     ASSERT_TRUE(std::holds_alternative<Options>(defaults));
-    EXPECT_EQ(std::get<Options>(defaults).listen.to_string(), "127.0.0.1:1433");
+    ASSERT_EQ(std::get<Options>(defaults).listen.size(), 1u);
+    EXPECT_EQ(std::get<Options>(defaults).listen[0].to_string(), "127.0.0.1:1433");
+    EXPECT_TRUE(std::get<Options>(defaults).instance.instance_name.empty());
+    EXPECT_FALSE(std::get<Options>(defaults).instance.windows_authentication_only);
     EXPECT_FALSE(std::get<Options>(defaults).state_dir);
     EXPECT_FALSE(std::get<Options>(defaults).password_policy);
     EXPECT_TRUE(std::get<Options>(defaults).free_mb.empty());
@@ -131,6 +148,21 @@ TEST(CommandLineTest, RefusesBadUsageWithAReason) {
         {"--sa-password", "pw", "--drive", "C=/c", "--free-mb", "C=5", "--free-mb", "c=6"},
         {"--sa-password", "pw", "--free-mb", "E=100"},  // no --drive maps E:
         {"--sa-password", "pw", "--password-policy", "yes"},
+        {"--sa-password", "pw", "--instance-name", ""},
+        {"--sa-password", "pw", "--instance-name", "SQLEXPRESS2022ABC"},  // 17 characters
+        {"--sa-password", "pw", "--instance-name", "9LIVES"},
+        {"--sa-password", "pw", "--instance-name", "SQL EXPRESS"},
+        {"--sa-password", "pw", "--instance-name", "MSSQLServer"},
+        {"--sa-password", "pw", "--instance-name", "Default"},
+        {"--sa-password", "pw", "--windows-login", "Administrator"},
+        {"--sa-password", "pw", "--windows-login", "\\Administrator"},
+        {"--sa-password", "pw", "--windows-login", "STORE01\\"},
+        {"--sa-password", "pw", "--windows-login", "A\\B\\C"},
+        {"--sa-password", "pw", "--browser", "10.0.0.5"},
+        {"--sa-password", "pw", "--browser", "127.0.0.5:1434"},
+        {"--sa-password", "pw", "--startup-delay", "-1"},
+        {"--sa-password", "pw", "--startup-delay", "soon"},
+        {"--sa-password", "pw", "--windows-auth-only", "--init-sql", "/tmp/i.sql"},  // nobody to run it as
     };
     for (const auto& arguments : bad) {
         const auto parsed = parse_command_line(arguments);

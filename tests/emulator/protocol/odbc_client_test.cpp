@@ -2,6 +2,7 @@
 // installer calls them: logins, rows, errors, progress messages, the catalog
 // statements, concurrent sessions, persistence and the fault rules.
 #include "child_process.h"
+#include "odbc_expectations.h"
 #include "odbc_session.h"
 #include "engine/text.h"
 #include "temporary_folder.h"
@@ -14,16 +15,6 @@ namespace emulator::testing {
 namespace {
 
 const std::u16string kSaPassword = EmulatorProcess::sa_password();
-
-std::string utf8(const std::u16string& text) {
-    return to_utf8(text);
-}
-
-#define EXPECT_OK(outcome)                                          \
-    do {                                                            \
-        const Outcome& checked_ = (outcome);                        \
-        EXPECT_FALSE(checked_.failed) << utf8(checked_.all_text()); \
-    } while (false)
 
 std::u16string database_list(OdbcSession& session) {
     const Outcome listed = session.execute(u"SELECT name FROM master.dbo.sysdatabases");
@@ -237,7 +228,8 @@ TEST(CommandLineProcessTest, RefusesNonLoopbackAndBadUsage) {
 
 TEST(FaultRuleProcessTest, FailDropAndDelayActOnTheMatchingStatement) {
     EmulatorProcess emulator({"--fault", "fail:CREATE DATABASE doomed:5123", "--fault", "drop:DROP DATABASE cut_db",
-                              "--fault", "delay:CREATE DATABASE slow_db:1200"});
+                              "--fault", "delay:CREATE DATABASE slow_db:1200", "--fault",
+                              "drop-after:CREATE DATABASE done_db"});
     OdbcSession session(emulator.port(), u"sa", kSaPassword);
     ASSERT_TRUE(session.connected());
 
@@ -261,6 +253,14 @@ TEST(FaultRuleProcessTest, FailDropAndDelayActOnTheMatchingStatement) {
     OdbcSession other(emulator.port(), u"sa", kSaPassword);
     ASSERT_TRUE(other.connected());
     EXPECT_NE(database_list(other).find(u"cut_db;"), std::u16string::npos);
+
+    // The answer is lost after the server did the work.
+    const Outcome lost = other.execute(u"CREATE DATABASE done_db");
+    EXPECT_TRUE(lost.failed);
+    EXPECT_NE(lost.all_text().find(u"Unexpected EOF from the server"), std::u16string::npos) << utf8(lost.all_text());
+    OdbcSession third(emulator.port(), u"sa", kSaPassword);
+    ASSERT_TRUE(third.connected());
+    EXPECT_NE(database_list(third).find(u"done_db;"), std::u16string::npos);
 }
 
 TEST(FaultRuleProcessTest, HangLoginEndsAtTheClientsLoginTimeout) {

@@ -123,15 +123,21 @@ struct OdbcSession::Handles {
 
 OdbcSession::OdbcSession(uint16_t port, const std::u16string& user, const std::u16string& password,
                          const std::u16string& database, int login_timeout_seconds)
+    : OdbcSession(u"127.0.0.1," + [port] {
+          const std::string digits = std::to_string(port);
+          return std::u16string(digits.begin(), digits.end());
+      }(),
+                  user, password, database, login_timeout_seconds) {}
+
+OdbcSession::OdbcSession(const std::u16string& server, const std::u16string& user, const std::u16string& password,
+                         const std::u16string& database, int login_timeout_seconds)
     : handles_(std::make_unique<Handles>()) {
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handles_->environment);
     SQLSetEnvAttr(handles_->environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     SQLAllocHandle(SQL_HANDLE_DBC, handles_->environment, &handles_->connection);
     SQLSetConnectAttrW(handles_->connection, SQL_ATTR_LOGIN_TIMEOUT,
                        reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(login_timeout_seconds)), 0);
-    const std::string port_text = std::to_string(port);
-    const std::u16string connection_string = u"DRIVER={" + std::u16string(kDriver) + u"};SERVER=127.0.0.1;PORT=" +
-                                             std::u16string(port_text.begin(), port_text.end()) +
+    const std::u16string connection_string = u"DRIVER={" + std::u16string(kDriver) + u"};SERVER=" + server +
                                              u";TDS_Version=7.4;UID=" + braced(user) + u";PWD=" + braced(password) +
                                              u";DATABASE=" + braced(database) + u";";
     auto text = wide(connection_string);

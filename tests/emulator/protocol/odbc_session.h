@@ -40,9 +40,13 @@ struct Outcome {
 
 class OdbcSession {
 public:
-    // Connects with SQLDriverConnectW; `error` receives the diagnostics when
-    // it fails (the session is then unusable).
+    // Connects with SQLDriverConnectW to 127.0.0.1 at `port`; the
+    // diagnostics are kept when it fails (the session is then unusable).
     OdbcSession(uint16_t port, const std::u16string& user, const std::u16string& password,
+                const std::u16string& database = u"master", int login_timeout_seconds = 15);
+    // The same to SERVER=`server` as FreeTDS reads it: "HOST,PORT" or
+    // "HOST\INSTANCE" (found through the SQL Server Browser).
+    OdbcSession(const std::u16string& server, const std::u16string& user, const std::u16string& password,
                 const std::u16string& database = u"master", int login_timeout_seconds = 15);
     ~OdbcSession();
     OdbcSession(const OdbcSession&) = delete;

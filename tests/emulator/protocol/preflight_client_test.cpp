@@ -4,6 +4,7 @@
 #include "engine/backup_format.h"
 #include "engine/datetime.h"
 #include "engine/text.h"
+#include "odbc_expectations.h"
 #include "odbc_session.h"
 #include "temporary_folder.h"
 
@@ -21,14 +22,6 @@ namespace emulator::testing {
 namespace {
 
 const std::u16string kSaPassword = EmulatorProcess::sa_password();
-
-std::string utf8(const std::u16string& text) { return to_utf8(text); }
-
-#define EXPECT_OK(outcome)                                          \
-    do {                                                            \
-        const Outcome& checked_ = (outcome);                        \
-        EXPECT_FALSE(checked_.failed) << utf8(checked_.all_text()); \
-    } while (false)
 
 TEST(PreflightOdbcTest, WhoAmIAndWhichServer) {
     EmulatorProcess emulator({"--machine-name", "SHOP-01"});
@@ -56,7 +49,23 @@ TEST(PreflightOdbcTest, WhoAmIAndWhichServer) {
         EXPECT_EQ(column.sql_type, SQL_WVARCHAR);
         EXPECT_EQ(column.size, 128u);
     }
-    EXPECT_EQ(sa.first_value(u"SELECT CAST(SERVERPROPERTY('InstanceName') AS nvarchar(128))"), u"");
+    // The default instance of a server that takes SQL Server logins.
+    const Outcome instance = sa.execute(
+        u"SELECT CAST(SERVERPROPERTY('InstanceName') AS nvarchar(128)), CONVERT(nvarchar(128), "
+        u"SERVERPROPERTY('ServerName')), @@SERVERNAME, CONVERT(nvarchar(5), SERVERPROPERTY('IsIntegratedSecurityOnly'))");
+    EXPECT_OK(instance);
+    ASSERT_EQ(instance.result_sets.size(), 1u);
+    EXPECT_EQ(instance.result_sets[0], (Rows{{u"NULL", u"SHOP-01", u"SHOP-01", u"0"}}));
+
+    // Only a login with VIEW SERVER STATE (here: sysadmin) sees the connections.
+    const Outcome connections = clerk.execute(
+        u"SELECT net_transport, local_tcp_port, local_net_address, auth_scheme FROM sys.dm_exec_connections "
+        u"WHERE session_id = @@SPID");
+    EXPECT_TRUE(connections.failed);
+    EXPECT_TRUE(connections.has_native(300) && connections.has_native(297)) << utf8(connections.all_text());
+    for (const char16_t* text : {u"VIEW SERVER STATE permission was denied on object 'server', database 'master'.",
+                                 u"The user does not have permission to perform this action."})
+        EXPECT_NE(connections.all_text().find(text), std::u16string::npos) << utf8(connections.all_text());
 
     const Outcome bare = sa.execute(u"SELECT SERVERPROPERTY('MachineName')");
     EXPECT_TRUE(bare.failed);

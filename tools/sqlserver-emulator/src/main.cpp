@@ -1,11 +1,16 @@
 // sqlserver-emulator: the loopback SQL Server stand-in. Parses the command
 // line, opens the engine on its state folder, runs the init script, then
-// serves TDS until SIGTERM or SIGINT, saving the state on the way out.
+// serves TDS (and the Browser's answers) until SIGTERM, SIGINT or the stop
+// file, saving the state on the way out.
 #include "engine/engine.h"
+#include "engine/server_identity.h"
+#include "engine/text.h"
+#include "tds/browser.h"
 #include "tds/command_line.h"
 #include "tds/init_script.h"
 #include "tds/listener.h"
 #include "tds/serve_client.h"
+#include "tds/stop_file.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -46,21 +51,33 @@ private:
 };
 
 int serve(const Options& options, int stop_fd) {
+    std::optional<emulator::tds::StopFileWatcher> stop_file;
+    if (options.stop_file) stop_file.emplace(*options.stop_file);
     StateFolder state(options.state_dir);
-    emulator::Engine engine(emulator::EngineOptions{state.path(), options.drives, options.faults, options.sa_password,
-                                                    options.machine_name, options.password_policy, options.free_mb});
+    emulator::EngineOptions engine_options{state.path(),          options.drives,          options.faults,
+                                           options.sa_password,   options.machine_name,    options.password_policy,
+                                           options.free_mb,       options.instance};
+    emulator::Engine engine(std::move(engine_options));
     if (options.init_sql) {
-        if (auto failure = emulator::tds::run_init_script(engine, options.sa_password, *options.init_sql)) {
+        if (auto failure =
+                emulator::tds::run_init_script(engine, options.sa_password, options.instance, *options.init_sql)) {
             std::cerr << "sqlserver-emulator: --init-sql " << options.init_sql->string() << ": " << *failure;
             if (!failure->ends_with('\n')) std::cerr << '\n';
             return 1;
         }
     }
     emulator::tds::Listener listener(options.listen);
-    std::cout << "listening on " << listener.address().to_string() << std::endl;
-    listener.run(stop_fd, [&](emulator::tds::Socket& socket) {
-        emulator::tds::serve_client(socket, engine, options.login_mode);
-    });
+    std::optional<emulator::tds::BrowserResponder> browser;
+    if (!options.browser.empty())
+        browser.emplace(options.browser,
+                        emulator::tds::BrowserInstance{emulator::to_upper(options.machine_name),
+                                                       options.instance.instance_name, emulator::kProductVersion,
+                                                       listener.addresses().front().port});
+    for (const auto& address : listener.addresses()) std::cout << "listening on " << address.to_string() << '\n';
+    std::cout << std::flush;
+    const emulator::tds::ClientService service{options.login_mode, options.machine_name,
+                                               std::chrono::steady_clock::now() + options.startup_delay};
+    listener.run(stop_fd, [&](emulator::tds::Socket& socket) { emulator::tds::serve_client(socket, engine, service); });
     engine.save();
     return 0;
 }

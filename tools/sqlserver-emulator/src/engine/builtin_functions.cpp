@@ -1,7 +1,9 @@
-// IS_SRVROLEMEMBER and SERVERPROPERTY as SQL Server documents them.
+// IS_SRVROLEMEMBER, SERVERPROPERTY, @@SPID and @@SERVERNAME as SQL Server
+// documents them.
 #include "builtin_functions.h"
 
 #include "messages.h"
+#include "query_scope.h"
 #include "server_identity.h"
 #include "text.h"
 
@@ -38,6 +40,18 @@ Value is_srvrolemember(StatementContext& context, const FunctionCall& call) {
     return std::monostate{};  // no user-defined server roles exist here
 }
 
+// MACHINE or MACHINE\INSTANCE; 2019 RTM reports the computer's name in capitals.
+std::u16string server_name(const StatementContext& context) {
+    const std::u16string& instance = context.options.instance.instance_name;
+    return to_upper(context.options.machine_name) + (instance.empty() ? u"" : u"\\" + instance);
+}
+
+Value instance_name(const StatementContext& context) {
+    const std::u16string& instance = context.options.instance.instance_name;
+    if (instance.empty()) return std::monostate{};
+    return instance;
+}
+
 struct Property {
     std::u16string_view name;
     ColumnType base_type;  // int or nvarchar(128)
@@ -51,9 +65,9 @@ const std::vector<Property>& implemented_properties() {
         {u"MachineName", ColumnType::nvarchar, [](auto& c) { return Value(c.options.machine_name); }},
         // A stand-alone server: the same as MachineName.
         {u"ComputerNamePhysicalNetBIOS", ColumnType::nvarchar, [](auto& c) { return Value(c.options.machine_name); }},
-        // The default instance; 2019 RTM reports the name in capitals.
-        {u"ServerName", ColumnType::nvarchar, [](auto& c) { return Value(to_upper(c.options.machine_name)); }},
-        {u"InstanceName", ColumnType::nvarchar, [](auto&) { return Value(std::monostate{}); }},
+        {u"ServerName", ColumnType::nvarchar, [](auto& c) { return Value(server_name(c)); }},
+        // NULL for the default instance.
+        {u"InstanceName", ColumnType::nvarchar, [](auto& c) { return instance_name(c); }},
         {u"ProductVersion", ColumnType::nvarchar, [](auto&) { return text(kProductVersion); }},
         {u"ProductLevel", ColumnType::nvarchar, [](auto&) { return text(u"RTM"); }},
         {u"ProductMajorVersion", ColumnType::nvarchar, [](auto&) { return Value(to_u16(kServerVersion.major)); }},
@@ -66,7 +80,8 @@ const std::vector<Property>& implemented_properties() {
         {u"ProcessID", ColumnType::int32, [](auto&) { return Value(static_cast<int32_t>(::getpid())); }},
         {u"IsClustered", ColumnType::int32, [](auto&) { return Value(0); }},
         {u"IsSingleUser", ColumnType::int32, [](auto&) { return Value(0); }},
-        {u"IsIntegratedSecurityOnly", ColumnType::int32, [](auto&) { return Value(0); }},  // SQL logins work
+        {u"IsIntegratedSecurityOnly", ColumnType::int32,
+         [](auto& c) { return Value(c.options.instance.windows_authentication_only ? 1 : 0); }},
         {u"IsLocalDB", ColumnType::int32, [](auto&) { return Value(0); }},
     };
     return properties;
@@ -93,11 +108,6 @@ Value server_property(StatementContext& context, const FunctionCall& call, const
     return std::monostate{};
 }
 
-std::u16string as_text(const Value& value) {
-    if (const auto* number = std::get_if<int32_t>(&value)) return to_u16(*number);
-    return std::get<std::u16string>(value);
-}
-
 }  // namespace
 
 FunctionResult call_function(StatementContext& context, const FunctionCall& call,
@@ -106,19 +116,31 @@ FunctionResult call_function(StatementContext& context, const FunctionCall& call
     if (call.name == u"IS_SRVROLEMEMBER") {
         value = is_srvrolemember(context, call);
         if (!call.nvarchar_length) return {{u"", ColumnType::int32}, value};
+    } else if (call.name == u"@@SPID") {
+        value = context.spid;
+        if (!call.nvarchar_length) return {{u"", ColumnType::smallint}, value};
+    } else if (call.name == u"@@SERVERNAME") {
+        value = server_name(context);
+        if (!call.nvarchar_length) return {{u"", ColumnType::nvarchar, 128}, value};
     } else {
         // SERVERPROPERTY returns sql_variant, which the stand-in does not send.
         if (!call.nvarchar_length) fail(not_supported(statement_text));
         value = server_property(context, call, statement_text);
     }
-    const int32_t length = *call.nvarchar_length;
-    if (std::holds_alternative<std::monostate>(value)) return {{u"", ColumnType::nvarchar, length}, value};
-    const std::u16string converted = as_text(value);
-    // Character data is cut to the length; a number that does not fit is an
-    // overflow error on SQL Server, which the stand-in does not reproduce.
-    if (converted.size() > static_cast<size_t>(length) && !std::holds_alternative<std::u16string>(value))
-        fail(not_supported(statement_text));
-    return {{u"", ColumnType::nvarchar, length}, converted.substr(0, static_cast<size_t>(length))};
+    const Conversion conversion{ColumnType::nvarchar, *call.nvarchar_length};
+    return {{u"", ColumnType::nvarchar, conversion.length}, convert_value(value, conversion, statement_text)};
+}
+
+std::vector<Comparison> with_calls_evaluated(StatementContext& context, const std::vector<Comparison>& where,
+                                            const std::u16string& statement_text) {
+    auto evaluated = [&](const Operand& operand) -> Operand {
+        if (const auto* call = std::get_if<FunctionCall>(&operand))
+            return call_function(context, *call, statement_text).value;
+        return operand;
+    };
+    std::vector<Comparison> comparisons;
+    for (const auto& comparison : where) comparisons.push_back({evaluated(comparison.left), evaluated(comparison.right)});
+    return comparisons;
 }
 
 }  // namespace emulator

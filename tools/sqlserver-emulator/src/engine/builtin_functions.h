@@ -1,5 +1,6 @@
-// The built-in functions a select list may call: IS_SRVROLEMEMBER and
-// SERVERPROPERTY, bare or converted to nvarchar.
+// The built-in functions a select list or a comparison may call:
+// IS_SRVROLEMEMBER, SERVERPROPERTY, @@SPID and @@SERVERNAME, bare or converted
+// to nvarchar.
 #pragma once
 
 #include "statement_context.h"
@@ -17,5 +18,9 @@ struct FunctionResult {
 // supported, naming `statement_text`.
 FunctionResult call_function(StatementContext& context, const FunctionCall& call,
                              const std::u16string& statement_text);
+
+// The comparisons with each function call replaced by its value.
+std::vector<Comparison> with_calls_evaluated(StatementContext& context, const std::vector<Comparison>& where,
+                                            const std::u16string& statement_text);
 
 }  // namespace emulator

@@ -2,6 +2,7 @@
 // the open sessions. Plain data; the engine guards it with its lock.
 #pragma once
 
+#include "instance_settings.h"
 #include "response_sink.h"
 #include "text.h"
 
@@ -67,6 +68,9 @@ struct Login {
     std::u16string password;
     std::u16string default_database;
     bool sysadmin = false;
+    // A Windows login, given on the command line for this run and never
+    // written to the catalog file; Windows checks its password.
+    bool windows = false;
 };
 
 struct Session {
@@ -74,6 +78,7 @@ struct Session {
     std::u16string login;
     std::u16string database;
     bool quoted_identifier = false;
+    ConnectionInfo connection;
 };
 
 struct Catalog {

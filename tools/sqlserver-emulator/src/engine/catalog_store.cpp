@@ -22,8 +22,9 @@ void save_catalog(const Catalog& catalog, const std::filesystem::path& file) {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         write_record(out, {header, version});
         for (const auto& [name, login] : catalog.logins)
-            write_record(out, {u"login", login.name, login.password, login.default_database,
-                               login.sysadmin ? u"1" : u"0"});
+            if (!login.windows)
+                write_record(out, {u"login", login.name, login.password, login.default_database,
+                                   login.sysadmin ? u"1" : u"0"});
         for (const auto& [name, database] : catalog.databases) {
             write_record(out, {u"database", database.name, to_u16(database.dbid),
                                database.created ? datetime_text(*database.created) : u""});

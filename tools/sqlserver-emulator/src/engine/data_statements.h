@@ -6,10 +6,10 @@
 
 namespace emulator {
 
-// `statement_text` names the statement when part of it is not supported.
+// `statement_text` names a SELECT or DELETE when part of it is not supported.
 Outcome run_select(StatementContext& context, const SelectStatement& select, const std::u16string& statement_text);
 Outcome run_insert(StatementContext& context, const InsertStatement& insert);
-Outcome run_delete(StatementContext& context, const DeleteStatement& remove);
+Outcome run_delete(StatementContext& context, const DeleteStatement& remove, const std::u16string& statement_text);
 Outcome run_create_table(StatementContext& context, const CreateTableStatement& create);
 
 }  // namespace emulator

@@ -2,6 +2,7 @@
 // fault rules, delays and attention.
 #include "engine.h"
 
+#include "authentication.h"
 #include "backup_restore.h"
 #include "catalog_store.h"
 #include "data_statements.h"
@@ -51,6 +52,13 @@ struct Engine::Impl {
         sa.password = options.sa_password;
         sa.sysadmin = true;
         if (sa.default_database.empty() || !catalog.find_database(sa.default_database)) sa.default_database = u"master";
+        for (const auto& name : options.instance.windows_logins) {
+            Login& login = catalog.logins[name];
+            login.name = name;
+            login.default_database = u"master";
+            login.sysadmin = true;
+            login.windows = true;
+        }
         save_catalog(catalog, catalog_file);
     }
 
@@ -60,7 +68,7 @@ struct Engine::Impl {
                 using T = std::decay_t<decltype(body)>;
                 if constexpr (std::is_same_v<T, SelectStatement>) return run_select(context, body, statement.text);
                 else if constexpr (std::is_same_v<T, InsertStatement>) return run_insert(context, body);
-                else if constexpr (std::is_same_v<T, DeleteStatement>) return run_delete(context, body);
+                else if constexpr (std::is_same_v<T, DeleteStatement>) return run_delete(context, body, statement.text);
                 else if constexpr (std::is_same_v<T, CreateTableStatement>) return run_create_table(context, body);
                 else if constexpr (std::is_same_v<T, CreateDatabaseStatement>) return run_create_database(context, body);
                 else if constexpr (std::is_same_v<T, DropDatabaseStatement>) return run_drop_database(context, body);
@@ -112,12 +120,15 @@ Engine::Engine(EngineOptions options) : impl_(std::make_unique<Impl>(std::move(o
 
 Engine::~Engine() = default;
 
-std::variant<LoginAccepted, LoginRefused> Engine::login(const LoginRequest& request) {
+std::variant<LoginAccepted, LoginRefused> Engine::login(const LoginRequest& request, const LoginChannel& channel) {
     std::lock_guard lock(impl_->mutex);
     Catalog& catalog = impl_->catalog;
+    if (auto refusal = refused_by_authentication(catalog, impl_->options.instance, request.user, channel))
+        return *refusal;
     const Login* login = catalog.find_login(request.user);
     const ServerMessage refused = server_message(18456, {.name = request.user});
-    if (!login || login->password != request.password) return LoginRefused{{refused}};
+    if (!login || (!channel.windows_authenticated && login->password != request.password))
+        return LoginRefused{{refused}};
 
     const std::u16string& wanted = request.database.empty() ? login->default_database : request.database;
     const Database* database = catalog.find_database(wanted);
@@ -126,7 +137,9 @@ std::variant<LoginAccepted, LoginRefused> Engine::login(const LoginRequest& requ
         return LoginRefused{{server_message(4060, {.name = request.database}), refused}};
     }
     const int spid = impl_->next_spid++;
-    catalog.sessions[spid] = Session{spid, login->name, database->name, request.odbc_behaviour};
+    ConnectionInfo connection = channel.connection;
+    connection.auth_scheme = channel.windows_authenticated ? u"NTLM" : u"SQL";
+    catalog.sessions[spid] = Session{spid, login->name, database->name, request.odbc_behaviour, connection};
     return LoginAccepted{spid, database->name};
 }
 
@@ -154,6 +167,12 @@ BatchEnd Engine::execute_batch(int spid, const std::u16string& sql, ResponseSink
             return match_faults(impl_->options.faults, impl_->spent_faults, statement.text);
         }();
         if (faults.drop) return BatchEnd::drop_connection;
+        if (faults.drop_after) {
+            // The statement's answer is lost on the way: the server did the work.
+            SilentSink silent(sink);
+            impl_->execute(spid, statement, std::chrono::milliseconds(0), silent);
+            return BatchEnd::drop_connection;
+        }
         // A backup or restore that runs spreads its delay over its progress; anything else waits first.
         const bool copies_files = std::holds_alternative<RestoreStatement>(statement.body) ||
                                   std::holds_alternative<BackupStatement>(statement.body);

@@ -2,11 +2,13 @@
 // independent of the wire protocol that carries the batches.
 #pragma once
 
+#include "instance_settings.h"
 #include "response_sink.h"
 
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -16,7 +18,9 @@ namespace emulator {
 // A --fault rule that the engine applies to statements whose text contains
 // `text` (case-insensitive). hang-login is the protocol layer's business.
 struct FaultRule {
-    enum class Kind { fail, drop, delay };
+    // drop_after: the statement runs and keeps its effect, then the connection
+    // closes before its answer is sent.
+    enum class Kind { fail, drop, drop_after, delay };
     Kind kind;
     std::u16string text;
     int value = 0;      // message number for fail, milliseconds for delay
@@ -31,6 +35,7 @@ struct EngineOptions {
     std::u16string machine_name;                     // the Windows computer name the server reports
     bool password_policy = false;                    // passwords must meet Windows' policy
     std::map<char, int64_t> free_mb;                 // drives whose free space the stand-in plays
+    InstanceSettings instance;
 };
 
 // What a LOGIN7 asked for, decoded by the protocol layer.
@@ -41,14 +46,25 @@ struct LoginRequest {
     bool odbc_behaviour = false;  // fODBC: the session starts with QUOTED_IDENTIFIER ON
 };
 
+// How the client reached the server and proved who it is.
+struct LoginChannel {
+    // Windows vouched for the request's user (DOMAIN\user) in an SSPI
+    // exchange; there is no password then.
+    bool windows_authenticated = false;
+    ConnectionInfo connection;
+};
+
 struct LoginAccepted {
     int spid;
     std::u16string database;  // the session's current database after login
 };
 
-// The errors to send (e.g. 18456 or 4060) when the login is refused.
+// The errors to send (e.g. 18456 or 4060) when the login is refused, and
+// what the server's error log says about it: the real state and reason,
+// which the client is not told.
 struct LoginRefused {
     std::vector<ServerMessage> errors;
+    std::optional<ServerMessage> logged = std::nullopt;
 };
 
 enum class BatchEnd {
@@ -67,7 +83,7 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    std::variant<LoginAccepted, LoginRefused> login(const LoginRequest& request);
+    std::variant<LoginAccepted, LoginRefused> login(const LoginRequest& request, const LoginChannel& channel = {});
 
     // Ends a session (the client disconnected or the connection dropped).
     void close_session(int spid);

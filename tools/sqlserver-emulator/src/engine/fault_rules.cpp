@@ -70,6 +70,7 @@ MatchedFaults match_faults(const std::vector<FaultRule>& rules, std::vector<bool
         if (rule.once) spent[i] = true;
         switch (rule.kind) {
             case FaultRule::Kind::drop: matched.drop = true; break;
+            case FaultRule::Kind::drop_after: matched.drop_after = true; break;
             case FaultRule::Kind::delay: matched.delay += std::chrono::milliseconds(rule.value); break;
             case FaultRule::Kind::fail:
                 if (!matched.fail_number) matched.fail_number = rule.value;

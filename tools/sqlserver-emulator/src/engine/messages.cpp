@@ -41,6 +41,8 @@ const std::map<int32_t, CatalogEntry>& catalog() {
         {245, {16, 1, [](auto& a) { return u"Conversion failed when converting the nvarchar value " + q(a.name) + u" to data type int."; }}},
         {259, {16, 1, [](auto&) { return std::u16string(u"Ad hoc updates to system catalogs are not allowed."); }}},
         {263, {16, 1, [](auto&) { return std::u16string(u"Must specify table to select from."); }}},
+        {297, {16, 1, [](auto&) { return std::u16string(u"The user does not have permission to perform this action."); }}},
+        {300, {14, 1, [](auto& a) { return a.operation + u" permission was denied on object " + q(a.name) + u", database " + q(a.other) + u"."; }}},
         {515, {16, 2, [](auto& a) { return u"Cannot insert the value NULL into column " + q(a.name) + u", table " + q(a.other) + u"; column does not allow nulls. INSERT fails."; }}},
         {911, {16, 1, [](auto& a) { return u"Database " + q(a.name) + u" does not exist. Make sure that the name is entered correctly."; }}},
         {927, {14, 1, [](auto& a) { return u"Database " + q(a.name) + u" cannot be opened. It is in the middle of a restore."; }}},
@@ -89,6 +91,7 @@ const std::map<int32_t, CatalogEntry>& catalog() {
         {15151, {16, 1, [](auto& a) { return u"Cannot alter the login " + q(a.name) + u", because it does not exist or you do not have permission."; }}},
         {15405, {11, 1, [](auto& a) { return u"Cannot use the special principal " + q(a.name) + u"."; }}},
         {15434, {16, 1, [](auto& a) { return u"Could not drop login " + q(a.name) + u" as the user is currently logged in."; }}},
+        {17187, {16, 1, [](auto&) { return std::u16string(u"SQL Server is not ready to accept new client connections. Wait a few minutes before trying again. If you have access to the error log, look for the informational message that indicates that SQL Server is ready before trying to connect again."); }}},
         {18456, {14, 1, [](auto& a) { return u"Login failed for user " + q(a.name) + u"."; }}},
     };
     return entries;

@@ -15,7 +15,7 @@ struct MessageArgs {
     std::u16string other{};      // a second name (e.g. the database owning a file)
     std::u16string path{};       // file or backup device
     std::u16string logical{};    // logical file name
-    std::u16string operation{};  // "RESTORE DATABASE" or "BACKUP DATABASE"
+    std::u16string operation{};  // "RESTORE DATABASE", "BACKUP DATABASE", or a permission
     std::u16string os_error{};   // operating system error rendering; empty: the number's usual one
     std::u16string procedure{};  // system procedure raising the message
     int64_t count = 0;         // percent, pages, or bytes needed

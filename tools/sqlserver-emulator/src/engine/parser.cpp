@@ -78,8 +78,16 @@ private:
 
     Operand operand() {
         if (at_literal()) return literal();
+        if (at_global_variable()) return function_call();
         if (current().kind == Kind::word && current().text.starts_with(u"@")) throw Unsupported{};
         return column_ref();
+    }
+
+    bool at_global_variable() const { return current().kind == Kind::word && current().text.starts_with(u"@@"); }
+
+    // A function call or a global variable, rather than a column.
+    bool at_call() const {
+        return at_global_variable() || (current().kind == Kind::word && is_symbol(ahead(1), u"("));
     }
 
     // WHERE a = b [AND c = d ...]; other operators are not implemented.
@@ -136,9 +144,8 @@ private:
         } else if (at_literal()) {
             item.kind = SelectItem::Kind::constant;
             item.constant = literal();
-        } else if (current().kind == Kind::word && is_symbol(ahead(1), u"(")) {
-            item.kind = SelectItem::Kind::function;
-            item.function = converted_call();
+        } else if (at_call()) {
+            converted_item(item);
         } else {
             if (current().text.starts_with(u"@")) throw Unsupported{};
             item.column = column_ref();
@@ -147,46 +154,69 @@ private:
         return item;
     }
 
-    // CONVERT(nvarchar(n), f(...)), CAST(f(...) AS nvarchar(n)) or f(...).
-    FunctionCall converted_call() {
-        if (accept_word(u"CONVERT")) {
-            expect_symbol(u"(");
-            const int32_t length = nvarchar_type();
+    // CONVERT(type, x), CAST(x AS type) or a bare call, where x is a call or
+    // a column; a call converts only to nvarchar.
+    void converted_item(SelectItem& item) {
+        const bool convert = is_word(current(), u"CONVERT");
+        if (!convert && !is_word(current(), u"CAST")) {
+            item.kind = SelectItem::Kind::function;
+            item.function = function_call();
+            return;
+        }
+        advance();
+        expect_symbol(u"(");
+        Conversion conversion;
+        if (convert) {
+            conversion = conversion_type();
             expect_symbol(u",");
-            FunctionCall call = function_call();
-            if (is_symbol(current(), u",")) throw Unsupported{};  // a style means nothing to nvarchar
-            expect_symbol(u")");
-            call.nvarchar_length = length;
-            return call;
         }
-        if (accept_word(u"CAST")) {
-            expect_symbol(u"(");
-            FunctionCall call = function_call();
+        if (at_call()) {
+            item.kind = SelectItem::Kind::function;
+            item.function = function_call();
+        } else if (current().kind == Kind::word || current().kind == Kind::bracketed) {
+            item.kind = SelectItem::Kind::column;
+            item.column = column_ref();
+        } else {
+            throw Unsupported{};  // a literal or an expression
+        }
+        if (convert) {
+            if (is_symbol(current(), u",")) throw Unsupported{};  // a style means nothing to these types
+        } else {
             expect_word(u"AS");
-            call.nvarchar_length = nvarchar_type();
-            expect_symbol(u")");
-            return call;
+            conversion = conversion_type();
         }
-        return function_call();
-    }
-
-    // nvarchar or nvarchar(n); CAST and CONVERT give a bare nvarchar 30 characters.
-    int32_t nvarchar_type() {
-        if (current().kind != Kind::word && current().kind != Kind::bracketed) syntax_error();
-        if (!equals_ci(advance().text, u"NVARCHAR")) throw Unsupported{};
-        if (!accept_symbol(u"(")) return 30;
-        if (is_word(current(), u"MAX")) throw Unsupported{};
-        const int32_t length = integer();
-        if (length < 1 || length > 4000) throw Unsupported{};
         expect_symbol(u")");
-        return length;
+        if (item.kind == SelectItem::Kind::column) {
+            item.conversion = conversion;
+            return;
+        }
+        if (conversion.type != ColumnType::nvarchar) throw Unsupported{};
+        item.function.nvarchar_length = conversion.length;
     }
 
-    // Only a call of one of the two functions; any other expression is valid
-    // T-SQL the stand-in does not evaluate.
+    // nvarchar[(n)], varchar[(n)] or int; CAST and CONVERT give a character
+    // type without a length 30 characters.
+    Conversion conversion_type() {
+        if (current().kind != Kind::word && current().kind != Kind::bracketed) syntax_error();
+        const std::u16string type = to_upper(advance().text);
+        if (type == u"INT") return {ColumnType::int32, 0};
+        if (type != u"NVARCHAR" && type != u"VARCHAR") throw Unsupported{};
+        const bool national = type == u"NVARCHAR";
+        Conversion conversion{national ? ColumnType::nvarchar : ColumnType::varchar, 30};
+        if (!accept_symbol(u"(")) return conversion;
+        if (is_word(current(), u"MAX")) throw Unsupported{};
+        conversion.length = integer();
+        if (conversion.length < 1 || conversion.length > (national ? 4000 : 8000)) throw Unsupported{};
+        expect_symbol(u")");
+        return conversion;
+    }
+
+    // Only a call of one of the two functions, or @@SPID or @@SERVERNAME; any
+    // other expression is valid T-SQL the stand-in does not evaluate.
     FunctionCall function_call() {
         if (current().kind != Kind::word) throw Unsupported{};
         FunctionCall call{to_upper(advance().text), {}, std::nullopt};
+        if (call.name == u"@@SPID" || call.name == u"@@SERVERNAME") return call;
         if (call.name != u"IS_SRVROLEMEMBER" && call.name != u"SERVERPROPERTY") throw Unsupported{};
         expect_symbol(u"(");
         if (!is_symbol(current(), u")")) {

@@ -5,6 +5,7 @@
 #include "record_io.h"
 #include "text.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace emulator {
@@ -32,6 +33,25 @@ int32_t convert_to_int(const std::u16string& text) {
     } catch (const std::runtime_error&) {
     }
     fail(server_message(245, {.name = text}));
+}
+
+Value convert_value(const Value& value, const Conversion& conversion, const std::u16string& statement_text) {
+    if (std::holds_alternative<std::monostate>(value)) return value;
+    const auto* text = std::get_if<std::u16string>(&value);
+    const auto* number = std::get_if<int32_t>(&value);
+    if (conversion.type == ColumnType::int32) {
+        if (text) return convert_to_int(*text);
+        if (number) return value;
+        fail(not_supported(statement_text));
+    }
+    if (!text && !number) fail(not_supported(statement_text));
+    const std::u16string characters = text ? *text : to_u16(*number);
+    const auto length = static_cast<size_t>(conversion.length);
+    const bool beyond_ascii =
+        std::any_of(characters.begin(), characters.end(), [](char16_t c) { return c >= 0x80; });
+    if ((number && characters.size() > length) || (conversion.type == ColumnType::varchar && beyond_ascii))
+        fail(not_supported(statement_text));
+    return characters.substr(0, length);
 }
 
 bool values_equal(const Value& left, const Value& right) {
@@ -72,7 +92,9 @@ std::vector<RowTuple> QueryScope::matching_rows(const std::vector<Comparison>& w
     // reports a wrong column as SQL Server does.
     auto resolve = [this](const Operand& operand) -> std::variant<BoundColumn, Value> {
         if (const auto* ref = std::get_if<ColumnRef>(&operand)) return bind(*ref);
-        return std::get<Value>(operand);
+        const auto* value = std::get_if<Value>(&operand);
+        if (!value) throw std::logic_error("a function call is evaluated before rows are matched");
+        return *value;
     };
     std::vector<std::pair<std::variant<BoundColumn, Value>, std::variant<BoundColumn, Value>>> conditions;
     for (const auto& comparison : where) conditions.emplace_back(resolve(comparison.left), resolve(comparison.right));

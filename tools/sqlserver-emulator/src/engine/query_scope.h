@@ -29,7 +29,8 @@ public:
 
     // Throws StatementError with 207, 209 or 4104 when the name does not bind.
     BoundColumn bind(const ColumnRef& ref) const;
-    // Every combination of rows that satisfies all comparisons (AND).
+    // Every combination of rows that satisfies all comparisons (AND); their
+    // function calls must have been evaluated.
     // Throws StatementError on a name that does not bind or a failed conversion.
     std::vector<RowTuple> matching_rows(const std::vector<Comparison>& where) const;
 
@@ -47,5 +48,11 @@ bool values_equal(const Value& left, const Value& right);
 // SQL Server's conversion of a character value to int; message 245 when the
 // text is not a whole number in range.
 int32_t convert_to_int(const std::u16string& text);
+
+// CONVERT(type, value): NULL stays NULL, text becomes int as convert_to_int
+// has it, and an int becomes its digits. Character data is cut to the length,
+// as SQL Server cuts it; a number that does not fit, varchar beyond ASCII and
+// any other conversion are not supported, naming `statement_text`.
+Value convert_value(const Value& value, const Conversion& conversion, const std::u16string& statement_text);
 
 }  // namespace emulator

@@ -38,12 +38,13 @@ enum class ColumnType {
     uniqueidentifier,
     varbinary,
     character,         // char(n), in the server's code page
+    varchar,           // varchar(n), in the server's code page
 };
 
 struct Column {
     std::u16string name;
     ColumnType type;
-    // The declared length of nvarchar (characters), char (characters) and
+    // The declared length of nvarchar (characters), char and varchar (characters) and
     // varbinary (bytes). 0 leaves an nvarchar column as wide as its widest value.
     int32_t length = 0;
     uint8_t precision = 0;  // numeric only; the scale is always 0

@@ -1,5 +1,5 @@
-// SELECT: column lists, COUNT, constants and built-in functions over a comma
-// join, or without FROM.
+// SELECT: column lists (converted or not), COUNT, constants and built-in
+// functions over a comma join, or without FROM.
 #include "data_statements.h"
 
 #include "builtin_functions.h"
@@ -69,10 +69,11 @@ ResultSet aggregate(const QueryScope& scope, const std::vector<SelectItem>& item
 }
 
 ResultSet project(const QueryScope& scope, const std::vector<SelectItem>& items, const Constants& constants,
-                  const std::vector<RowTuple>& rows) {
+                  const std::vector<RowTuple>& rows, const std::u16string& statement_text) {
     struct Output {
         std::optional<BoundColumn> column;  // nullopt: a constant
         Value constant;
+        std::optional<Conversion> conversion;
     };
     ResultSet result;
     std::vector<Output> outputs;
@@ -84,26 +85,33 @@ ResultSet project(const QueryScope& scope, const std::vector<SelectItem>& items,
                 for (size_t t = 0; t < scope.sources().size(); ++t)
                     for (size_t c = 0; c < scope.sources()[t].table.columns.size(); ++c) {
                         result.columns.push_back(scope.sources()[t].table.columns[c]);
-                        outputs.push_back({BoundColumn{t, c}, {}});
+                        outputs.push_back({BoundColumn{t, c}, {}, std::nullopt});
                     }
                 break;
             case SelectItem::Kind::column: {
                 const BoundColumn bound = scope.bind(item.column);
                 Column column = scope.sources()[bound.table].table.columns[bound.column];
+                if (item.conversion) column = {u"", item.conversion->type, item.conversion->length};  // unnamed
                 if (!item.alias.empty()) column.name = item.alias;
                 result.columns.push_back(column);
-                outputs.push_back({bound, {}});
+                outputs.push_back({bound, {}, item.conversion});
                 break;
             }
             default:
                 result.columns.push_back(constants[i]->column);
-                outputs.push_back({std::nullopt, constants[i]->value});
+                outputs.push_back({std::nullopt, constants[i]->value, std::nullopt});
         }
     }
     for (const auto& tuple : rows) {
         std::vector<Value> row;
-        for (const auto& output : outputs)
-            row.push_back(output.column ? (*tuple[output.column->table])[output.column->column] : output.constant);
+        for (const auto& output : outputs) {
+            if (!output.column) {
+                row.push_back(output.constant);
+                continue;
+            }
+            const Value& value = (*tuple[output.column->table])[output.column->column];
+            row.push_back(output.conversion ? convert_value(value, *output.conversion, statement_text) : value);
+        }
         result.rows.push_back(std::move(row));
     }
     return result;
@@ -116,12 +124,12 @@ Outcome run_select(StatementContext& context, const SelectStatement& select, con
     std::vector<QueryScope::Source> sources;
     for (const auto& ref : select.from) sources.push_back({read_table(context, ref.table), ref.alias});
     const QueryScope scope(std::move(sources));
-    const auto rows = scope.matching_rows(select.where);
+    const auto rows = scope.matching_rows(with_calls_evaluated(context, select.where, statement_text));
 
     bool any_count = false;
     for (const auto& item : select.items) any_count = any_count || is_count(item);
     const ResultSet result = any_count ? aggregate(scope, select.items, constants, rows)
-                                       : project(scope, select.items, constants, rows);
+                                       : project(scope, select.items, constants, rows, statement_text);
     context.sink.rows(result);
     return {result.rows.size(), false};
 }

@@ -24,25 +24,35 @@ struct ColumnRef {
     std::u16string written() const { return qualifier.empty() ? column : qualifier + u"." + column; }
 };
 
-using Operand = std::variant<ColumnRef, Value>;
+// A call of a built-in function, with literal arguments, possibly converted
+// to nvarchar(n) by CONVERT or CAST; the global variables @@SPID and
+// @@SERVERNAME are calls without arguments.
+struct FunctionCall {
+    std::u16string name;  // in capitals: IS_SRVROLEMEMBER, SERVERPROPERTY, @@SPID or @@SERVERNAME
+    std::vector<Value> arguments;
+    std::optional<int32_t> nvarchar_length;  // set when converted
+};
+
+// A function call in a comparison is evaluated before rows are matched.
+using Operand = std::variant<ColumnRef, Value, FunctionCall>;
 
 struct Comparison {
     Operand left;
     Operand right;
 };
 
-// A call of a built-in function in a select list, with literal arguments,
-// possibly converted to nvarchar(n) by CONVERT or CAST.
-struct FunctionCall {
-    std::u16string name;  // in capitals: IS_SRVROLEMEMBER or SERVERPROPERTY
-    std::vector<Value> arguments;
-    std::optional<int32_t> nvarchar_length;  // set when converted
+// CONVERT(type, column) or CAST(column AS type) in a select list: to
+// nvarchar(n), varchar(n) or int.
+struct Conversion {
+    ColumnType type = ColumnType::nvarchar;
+    int32_t length = 0;  // characters; 0 for int
 };
 
 struct SelectItem {
     enum class Kind { column, count_rows, count_column, all_columns, constant, function };
     Kind kind = Kind::column;
     ColumnRef column;  // for column and count_column
+    std::optional<Conversion> conversion;  // for column
     Value constant;
     FunctionCall function;
     std::u16string alias;

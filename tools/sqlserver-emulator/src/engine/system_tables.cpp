@@ -51,10 +51,14 @@ TableSnapshot sysprocesses(const Catalog& catalog) {
     return table;
 }
 
+// isntname: 1 for a Windows login, 0 for a SQL Server login.
 TableSnapshot syslogins(const Catalog& catalog) {
-    TableSnapshot table{u"syslogins", {sysname(u"name"), sysname(u"dbname"), {u"sysadmin", ColumnType::int32}}, {}};
+    TableSnapshot table{u"syslogins",
+                        {sysname(u"name"), sysname(u"dbname"), {u"sysadmin", ColumnType::int32},
+                         {u"isntname", ColumnType::int32}},
+                        {}};
     for (const auto& [name, login] : catalog.logins)
-        table.rows.push_back({login.name, login.default_database, login.sysadmin ? 1 : 0});
+        table.rows.push_back({login.name, login.default_database, login.sysadmin ? 1 : 0, login.windows ? 1 : 0});
     return table;
 }
 

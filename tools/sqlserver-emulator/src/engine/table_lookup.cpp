@@ -1,6 +1,7 @@
 // Table name resolution for queries and changes.
 #include "table_lookup.h"
 
+#include "dynamic_views.h"
 #include "messages.h"
 #include "system_tables.h"
 
@@ -18,6 +19,7 @@ TableSnapshot read_table(StatementContext& context, const ObjectName& name) {
     Database* database = database_of(context, name);
     if (!database) fail(server_message(208, {.name = name.written}));
     if (auto system = system_table(context.catalog, *database, name.name)) return std::move(*system);
+    if (auto view = dynamic_view(context, name.name)) return std::move(*view);
     const auto found = database->tables.find(name.name);
     if (found == database->tables.end()) fail(server_message(208, {.name = name.written}));
     TableSnapshot snapshot{found->second.name, {}, found->second.rows};

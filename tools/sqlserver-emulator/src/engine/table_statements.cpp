@@ -1,6 +1,7 @@
 // INSERT, DELETE and CREATE TABLE on user tables.
 #include "data_statements.h"
 
+#include "builtin_functions.h"
 #include "messages.h"
 #include "query_scope.h"
 #include "system_tables.h"
@@ -67,10 +68,10 @@ Outcome run_insert(StatementContext& context, const InsertStatement& insert) {
     return {new_rows.size(), false};
 }
 
-Outcome run_delete(StatementContext& context, const DeleteStatement& remove) {
+Outcome run_delete(StatementContext& context, const DeleteStatement& remove, const std::u16string& statement_text) {
     Table& table = writable_table(context, remove.table);
     const QueryScope scope({{read_table(context, remove.table), {}}});
-    const auto matches = scope.matching_rows(remove.where);
+    const auto matches = scope.matching_rows(with_calls_evaluated(context, remove.where, statement_text));
 
     std::set<size_t> doomed;
     const auto* first_row = scope.sources().front().table.rows.data();

@@ -1,5 +1,5 @@
 // TYPE_INFO and value encodings (MS-TDS 2.2.5.4 and 2.2.5.5): INTN, BITN,
-// NUMERICN, DATETIMN, GUID, NVARCHAR, BIGCHAR and BIGVARBINARY.
+// NUMERICN, DATETIMN, GUID, NVARCHAR, BIGCHAR, BIGVARCHAR and BIGVARBINARY.
 #include "column_encoding.h"
 
 #include "tokens.h"
@@ -19,6 +19,7 @@ constexpr uint8_t kDateTimeN = 0x6F;
 constexpr uint8_t kGuid = 0x24;
 constexpr uint8_t kNVarChar = 0xE7;
 constexpr uint8_t kBigChar = 0xAF;
+constexpr uint8_t kBigVarChar = 0xA7;
 constexpr uint8_t kBigVarBinary = 0xA5;
 constexpr size_t kMaxInlineNVarCharBytes = 8000;
 constexpr uint64_t kPlpUnknownLength = 0xFFFFFFFFFFFFFFFEull;
@@ -158,15 +159,17 @@ void write_varbinary(ByteWriter& out, const ColumnLayout& layout, const Value& v
     for (uint8_t byte : *bytes) out.u8(byte);
 }
 
+// char(n) is padded with blanks to n; varchar(n) is sent as it is.
 void write_character(ByteWriter& out, const ColumnLayout& layout, const Value& value) {
     if (is_null(value)) return out.u16le(kNullVarLength);
     const auto* text = std::get_if<std::u16string>(&value);
-    // Only ASCII is sent as char: it reads the same in every code page.
+    // Only ASCII is sent as char and varchar: it reads the same in every code page.
     if (!text || text->size() > layout.max_length ||
         std::any_of(text->begin(), text->end(), [](char16_t c) { return c >= 0x80; }))
         wrong_value("char");
-    out.u16le(layout.max_length);  // char(n) is padded with blanks to n
-    for (size_t i = 0; i < layout.max_length; ++i) out.u8(i < text->size() ? static_cast<uint8_t>((*text)[i]) : ' ');
+    const size_t length = layout.type == ColumnType::character ? layout.max_length : text->size();
+    out.u16le(static_cast<uint16_t>(length));
+    for (size_t i = 0; i < length; ++i) out.u8(i < text->size() ? static_cast<uint8_t>((*text)[i]) : ' ');
 }
 
 void write_collation(ByteWriter& out) {
@@ -184,8 +187,10 @@ ColumnLayout layout_of(const Column& column, const std::vector<std::vector<Value
             return {column.type, widest > kMaxInlineNVarCharBytes ? kPlpMaxLength : static_cast<uint16_t>(widest), 0};
         }
         case ColumnType::character:
+        case ColumnType::varchar:
         case ColumnType::varbinary:
-            if (column.length < 1 || column.length > 8000) throw std::logic_error("char and varbinary need a length");
+            if (column.length < 1 || column.length > 8000)
+                throw std::logic_error("char, varchar and varbinary need a length");
             return {column.type, static_cast<uint16_t>(column.length), 0};
         case ColumnType::numeric:
             if (column.precision < 1 || column.precision > 38) throw std::logic_error("numeric needs a precision");
@@ -204,7 +209,8 @@ void write_type_info(ByteWriter& out, const ColumnLayout& layout) {
             out.u16le(layout.max_length);
             return write_collation(out);
         case ColumnType::character:
-            out.u8(kBigChar);
+        case ColumnType::varchar:
+            out.u8(layout.type == ColumnType::character ? kBigChar : kBigVarChar);
             out.u16le(layout.max_length);
             return write_collation(out);
         case ColumnType::varbinary:
@@ -233,7 +239,8 @@ void write_type_info(ByteWriter& out, const ColumnLayout& layout) {
 void write_value(ByteWriter& out, const ColumnLayout& layout, const Value& value) {
     switch (layout.type) {
         case ColumnType::nvarchar: return write_nvarchar(out, layout, value);
-        case ColumnType::character: return write_character(out, layout, value);
+        case ColumnType::character:
+        case ColumnType::varchar: return write_character(out, layout, value);
         case ColumnType::varbinary: return write_varbinary(out, layout, value);
         case ColumnType::numeric: return write_numeric(out, layout, value);
         case ColumnType::bit: return write_bit(out, value);

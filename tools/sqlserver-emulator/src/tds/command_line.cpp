@@ -1,6 +1,7 @@
 // Command-line parsing.
 #include "command_line.h"
 
+#include "browser.h"
 #include "fault_rule.h"
 #include "engine/text.h"
 
@@ -11,14 +12,32 @@
 namespace emulator::tds {
 
 const char kUsage[] =
-    "usage: sqlserver-emulator --sa-password PW [--listen ADDR:PORT] [--state DIR]\n"
+    "usage: sqlserver-emulator --sa-password PW [--listen ADDR:PORT]... [--state DIR]\n"
     "                          [--drive LETTER=DIR]... [--fault RULE]... [--init-sql FILE]\n"
     "                          [--machine-name NAME] [--password-policy] [--free-mb LETTER=MB]...\n"
-    "  RULE: fail:TEXT:NUMBER | fail-once:TEXT:NUMBER | drop:TEXT | delay:TEXT:MS | hang-login\n"
+    "                          [--instance-name NAME] [--browser ADDR]... [--windows-auth-only]\n"
+    "                          [--windows-login DOMAIN\\USER]... [--startup-delay SECONDS]\n"
+    "                          [--stop-file PATH]\n"
+    "  RULE: fail:TEXT:NUMBER | fail-once:TEXT:NUMBER | drop:TEXT | drop-after:TEXT | delay:TEXT:MS\n"
+    "        | hang-login\n"
+    "  --listen           a loopback address and TCP port (default 127.0.0.1:1433); given again, the\n"
+    "                     server listens there too, and port 0 then means the first address's port.\n"
+    "                     One \"listening on ADDR:PORT\" line per address is printed, the first first\n"
     "  --machine-name     the computer name the server reports (default: this host's, in capitals)\n"
     "  --password-policy  logins must meet Windows' password policy (length 7, three kinds of character)\n"
     "  --free-mb          the free space xp_fixeddrives reports for a mapped drive, which the\n"
-    "                     server's own files then take from; other drives report their real space\n";
+    "                     server's own files then take from; other drives report their real space\n"
+    "  --instance-name    a named instance (default: the default instance)\n"
+    "  --browser          answer SQL Server Browser requests for the instance on UDP ADDR:1434\n"
+    "  --windows-auth-only  Windows authentication mode: every SQL Server login, sa too, is refused\n"
+    "  --windows-login    a Windows login, sysadmin; it logs in with NTLM (FreeTDS: UID=DOMAIN\\USER)\n"
+    "                     and Windows, not the server, checks its password\n"
+    "  --startup-delay    for this long after it listens the server is still starting up: it closes\n"
+    "                     each new connection after its PRELOGIN, then serves normally\n"
+    "  --stop-file        stop, with the state saved, when this file appears; the server removes the\n"
+    "                     file as it exits\n"
+    "  --init-sql runs as sa, or with --windows-auth-only as the first --windows-login.\n"
+    "  SIGTERM and SIGINT stop the server too, with the state saved.\n";
 
 namespace {
 
@@ -38,6 +57,48 @@ std::optional<std::string> add_fault(Options& options, const std::string& value)
         options.login_mode = LoginMode::hang;
     else
         options.faults.push_back(std::get<FaultRule>(std::move(parsed)));
+    return std::nullopt;
+}
+
+// SQL Server's rules for an instance name: up to 16 characters, starting
+// with a letter or an underscore, then letters, digits, '_', '$' or '#'; not
+// a name reserved for the default instance.
+std::optional<std::string> set_instance_name(Options& options, const std::string& value) {
+    const std::string reason = "--instance-name '" + value + "' is not a valid SQL Server instance name";
+    if (value.empty() || value.size() > 16) return reason;
+    if (!std::isalpha(static_cast<unsigned char>(value[0])) && value[0] != '_') return reason;
+    for (char c : value)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '$' && c != '#') return reason;
+    const std::u16string name = from_utf8(value);
+    if (equals_ci(name, u"MSSQLSERVER") || equals_ci(name, u"DEFAULT")) return reason;
+    options.instance.instance_name = name;
+    return std::nullopt;
+}
+
+std::optional<std::string> add_windows_login(Options& options, const std::string& value) {
+    const size_t backslash = value.find('\\');
+    if (backslash == std::string::npos || backslash == 0 || backslash + 1 == value.size() ||
+        value.find('\\', backslash + 1) != std::string::npos)
+        return "--windows-login expects DOMAIN\\USER, got '" + value + "'";
+    options.instance.windows_logins.push_back(from_utf8(value));
+    return std::nullopt;
+}
+
+std::optional<std::string> add_browser(Options& options, const std::string& value) {
+    const bool ipv6 = value.find(':') != std::string::npos;
+    auto address = parse_listen_address((ipv6 ? "[" + value + "]" : value) + ":" + std::to_string(kBrowserPort));
+    if (auto* reason = std::get_if<std::string>(&address)) return "--browser: " + *reason;
+    options.browser.push_back(std::get<ListenAddress>(address));
+    return std::nullopt;
+}
+
+std::optional<std::string> set_startup_delay(Options& options, const std::string& value) {
+    double seconds = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+    if (value.empty() || error != std::errc() || end != value.data() + value.size() || !(seconds >= 0) ||
+        seconds > 3600)
+        return "--startup-delay expects seconds (0 to 3600), got '" + value + "'";
+    options.startup_delay = std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000));
     return std::nullopt;
 }
 
@@ -69,10 +130,15 @@ std::u16string default_machine_name() {
 std::variant<Options, std::string> parse_command_line(const std::vector<std::string>& arguments) {
     Options options;
     bool have_password = false;
+    bool listen_given = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
         if (name == "--password-policy") {
             options.password_policy = true;
+            continue;
+        }
+        if (name == "--windows-auth-only") {
+            options.instance.windows_authentication_only = true;
             continue;
         }
         if (i + 1 == arguments.size())
@@ -85,7 +151,9 @@ std::variant<Options, std::string> parse_command_line(const std::vector<std::str
         } else if (name == "--listen") {
             auto address = parse_listen_address(value);
             if (auto* reason = std::get_if<std::string>(&address)) return "--listen: " + *reason;
-            options.listen = std::get<ListenAddress>(address);
+            if (!listen_given) options.listen.clear();
+            listen_given = true;
+            options.listen.push_back(std::get<ListenAddress>(address));
         } else if (name == "--state") {
             options.state_dir = value;
         } else if (name == "--drive") {
@@ -99,6 +167,16 @@ std::variant<Options, std::string> parse_command_line(const std::vector<std::str
             options.machine_name = from_utf8(value);
         } else if (name == "--free-mb") {
             problem = add_free_space(options, value);
+        } else if (name == "--instance-name") {
+            problem = set_instance_name(options, value);
+        } else if (name == "--windows-login") {
+            problem = add_windows_login(options, value);
+        } else if (name == "--browser") {
+            problem = add_browser(options, value);
+        } else if (name == "--startup-delay") {
+            problem = set_startup_delay(options, value);
+        } else if (name == "--stop-file") {
+            options.stop_file = value;
         } else {
             return "unknown option '" + name + "'";
         }
@@ -109,6 +187,8 @@ std::variant<Options, std::string> parse_command_line(const std::vector<std::str
         if (!options.drives.count(letter))
             return std::string("--free-mb names drive ") + letter + ":, which no --drive maps";
     if (options.machine_name.empty()) options.machine_name = default_machine_name();
+    if (options.init_sql && options.instance.windows_authentication_only && options.instance.windows_logins.empty())
+        return "--init-sql on a server with --windows-auth-only needs a --windows-login to run as";
     return options;
 }
 

@@ -5,6 +5,7 @@
 #include "listen_address.h"
 #include "serve_client.h"
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -16,7 +17,9 @@ namespace emulator::tds {
 
 struct Options {
     std::u16string sa_password;
-    ListenAddress listen{"127.0.0.1", 1433, false};
+    // The first is where the stand-in is found; later ones with port 0 share
+    // the port the first gets, as a server listening on all addresses does.
+    std::vector<ListenAddress> listen{{"127.0.0.1", 1433, false}};
     std::optional<std::filesystem::path> state_dir;  // none: a temporary folder
     std::map<char, std::filesystem::path> drives;    // upper-case letter -> host folder
     std::vector<FaultRule> faults;
@@ -25,6 +28,10 @@ struct Options {
     std::u16string machine_name;    // what SERVERPROPERTY('MachineName') answers
     bool password_policy = false;   // logins must meet Windows' password policy
     std::map<char, int64_t> free_mb;  // upper-case letter -> MB free at start
+    InstanceSettings instance;
+    std::vector<ListenAddress> browser;  // where SQL Server Browser requests are answered (UDP, port 1434)
+    std::chrono::milliseconds startup_delay{0};  // how long logins meet a server still starting up
+    std::optional<std::filesystem::path> stop_file;  // its appearance stops the server
 };
 
 extern const char kUsage[];

@@ -37,12 +37,13 @@ std::variant<FaultRule, HangLogin, std::string> parse_fault_rule(const std::stri
         return parsed;
     }
     if (kind == "delay") return text_and_number(FaultRule::Kind::delay, rest, rule);
-    if (kind == "drop") {
+    if (kind == "drop" || kind == "drop-after") {
         if (rest.empty()) return "fault rule '" + rule + "' has an empty TEXT";
-        return FaultRule{FaultRule::Kind::drop, from_utf8(rest), 0};
+        return FaultRule{kind == "drop" ? FaultRule::Kind::drop : FaultRule::Kind::drop_after, from_utf8(rest), 0};
     }
     return "unknown fault rule '" + rule +
-           "' (expected fail:TEXT:NUMBER, fail-once:TEXT:NUMBER, drop:TEXT, delay:TEXT:MS or hang-login)";
+           "' (expected fail:TEXT:NUMBER, fail-once:TEXT:NUMBER, drop:TEXT, drop-after:TEXT, delay:TEXT:MS or "
+           "hang-login)";
 }
 
 }  // namespace emulator::tds

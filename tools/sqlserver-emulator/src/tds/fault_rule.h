@@ -1,4 +1,5 @@
-// Parsing --fault RULE: fail:TEXT:NUMBER, drop:TEXT, delay:TEXT:MS, hang-login.
+// Parsing --fault RULE: fail:TEXT:NUMBER, fail-once:TEXT:NUMBER, drop:TEXT,
+// drop-after:TEXT, delay:TEXT:MS, hang-login.
 #pragma once
 
 #include "engine/engine.h"

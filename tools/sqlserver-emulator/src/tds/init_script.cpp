@@ -86,7 +86,7 @@ std::vector<std::u16string> split_batches(std::u16string_view script) {
 }
 
 std::optional<std::string> run_init_script(Engine& engine, const std::u16string& sa_password,
-                                           const std::filesystem::path& file) {
+                                           const InstanceSettings& instance, const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return "cannot read " + file.string();
     std::ostringstream content;
@@ -94,7 +94,14 @@ std::optional<std::string> run_init_script(Engine& engine, const std::u16string&
     std::string text = content.str();
     if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
 
-    const auto outcome = engine.login(LoginRequest{u"sa", sa_password, u"", true});
+    // Setup runs as the Windows account that installs the server; a server
+    // that accepts SQL Server logins lets sa in.
+    const bool as_windows_login = instance.windows_authentication_only && !instance.windows_logins.empty();
+    LoginChannel channel;
+    channel.windows_authenticated = as_windows_login;
+    const LoginRequest login{as_windows_login ? instance.windows_logins.front() : u"sa",
+                             as_windows_login ? u"" : sa_password, u"", true};
+    const auto outcome = engine.login(login, channel);
     if (const auto* refused = std::get_if<LoginRefused>(&outcome)) return describe_refusal(*refused);
     const int spid = std::get<LoginAccepted>(outcome).spid;
 

@@ -1,4 +1,4 @@
-// --init-sql: T-SQL run as sa before the stand-in starts listening.
+// --init-sql: T-SQL run before the stand-in starts listening.
 #pragma once
 
 #include "engine/engine.h"
@@ -14,10 +14,11 @@ namespace emulator::tds {
 // separate them; blank batches are left out.
 std::vector<std::u16string> split_batches(std::u16string_view script);
 
-// Runs the UTF-8 file's batches as sa, stopping at the first batch that
-// fails. The failure's text (the server's messages, one per line), or nullopt
-// when every batch succeeded.
+// Runs the UTF-8 file's batches, stopping at the first batch that fails:
+// as sa, or on a server that accepts only Windows authentication as its
+// first Windows login. The failure's text (the server's messages, one per
+// line), or nullopt when every batch succeeded.
 std::optional<std::string> run_init_script(Engine& engine, const std::u16string& sa_password,
-                                           const std::filesystem::path& file);
+                                           const InstanceSettings& instance, const std::filesystem::path& file);
 
 }  // namespace emulator::tds

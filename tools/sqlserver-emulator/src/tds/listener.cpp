@@ -2,6 +2,7 @@
 #include "listener.h"
 
 #include "socket.h"
+#include "system_error.h"
 
 #include <chrono>
 #include <cerrno>
@@ -26,50 +27,38 @@ struct Listener::Connection {
 
 namespace {
 
-std::runtime_error system_error(const std::string& what) {
-    return std::runtime_error(what + ": " + std::strerror(errno));
+// A listening socket on the address; the address's port is set to the one bound.
+int listening_socket(ListenAddress& address) {
+    const int fd = bound_socket(address, SOCK_STREAM);
+    sockaddr_storage storage{};
+    socklen_t length = sizeof storage;
+    if (::listen(fd, SOMAXCONN) != 0 || getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length) != 0) {
+        auto error = system_error("cannot listen on " + address.to_string());
+        ::close(fd);
+        throw error;
+    }
+    address.port = ntohs(address.ipv6 ? reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port
+                                      : reinterpret_cast<sockaddr_in*>(&storage)->sin_port);
+    return fd;
 }
 
 }  // namespace
 
-Listener::Listener(const ListenAddress& address) : address_(address) {
-    sockaddr_storage storage{};
-    socklen_t length = 0;
-    if (address.ipv6) {
-        auto* ip6 = reinterpret_cast<sockaddr_in6*>(&storage);
-        ip6->sin6_family = AF_INET6;
-        ip6->sin6_port = htons(address.port);
-        inet_pton(AF_INET6, address.host.c_str(), &ip6->sin6_addr);
-        length = sizeof *ip6;
-    } else {
-        auto* ip4 = reinterpret_cast<sockaddr_in*>(&storage);
-        ip4->sin_family = AF_INET;
-        ip4->sin_port = htons(address.port);
-        inet_pton(AF_INET, address.host.c_str(), &ip4->sin_addr);
-        length = sizeof *ip4;
+Listener::Listener(const std::vector<ListenAddress>& addresses) : addresses_(addresses) {
+    try {
+        for (ListenAddress& address : addresses_) {
+            if (address.port == 0 && !listen_fds_.empty()) address.port = addresses_.front().port;
+            listen_fds_.push_back(listening_socket(address));
+        }
+    } catch (...) {
+        for (int fd : listen_fds_) ::close(fd);
+        throw;
     }
-    listen_fd_ = ::socket(storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listen_fd_ < 0) throw system_error("cannot create socket");
-    const int on = 1;
-    setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&storage), length) != 0) {
-        auto error = system_error("cannot bind " + address.to_string());
-        ::close(listen_fd_);
-        throw error;
-    }
-    if (::listen(listen_fd_, SOMAXCONN) != 0 ||
-        getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&storage), &length) != 0) {
-        auto error = system_error("cannot listen on " + address.to_string());
-        ::close(listen_fd_);
-        throw error;
-    }
-    address_.port = ntohs(address.ipv6 ? reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port
-                                       : reinterpret_cast<sockaddr_in*>(&storage)->sin_port);
 }
 
 Listener::~Listener() {
     close_all();
-    ::close(listen_fd_);
+    for (int fd : listen_fds_) ::close(fd);
 }
 
 void Listener::run(int stop_fd, const ConnectionHandler& serve) {
@@ -84,35 +73,40 @@ void Listener::run(int stop_fd, const ConnectionHandler& serve) {
 }
 
 void Listener::accept_until_stopped(int stop_fd, const ConnectionHandler& serve) {
-    pollfd watched[2] = {{listen_fd_, POLLIN, 0}, {stop_fd, POLLIN, 0}};
+    std::vector<pollfd> watched{{stop_fd, POLLIN, 0}};
+    for (int fd : listen_fds_) watched.push_back({fd, POLLIN, 0});
     for (;;) {
-        if (::poll(watched, 2, -1) < 0) {
+        if (::poll(watched.data(), watched.size(), -1) < 0) {
             if (errno == EINTR) continue;
             throw system_error("poll");
         }
-        if (watched[1].revents != 0) break;
-        if (!(watched[0].revents & POLLIN)) continue;
-        const int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) {
-            // Out of descriptors: the pending connection stays readable, so
-            // back off instead of spinning until a session ends.
-            if (errno == EMFILE || errno == ENFILE) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            continue;
-        }
-        const int on = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        reap_finished();
-        std::lock_guard lock(mutex_);
-        auto& connection = *connections_.emplace_back(std::make_unique<Connection>(fd));
-        connection.thread = std::thread([this, &connection, &serve] {
-            serve(connection.socket);
-            // Closed here rather than when the thread is reaped: the client
-            // must learn at once that the connection is over.
-            std::lock_guard closing(mutex_);
-            connection.socket.close();
-            connection.finished = true;
-        });
+        if (watched[0].revents != 0) break;
+        for (size_t i = 1; i < watched.size(); ++i)
+            if (watched[i].revents & POLLIN) accept_one(watched[i].fd, serve);
     }
+}
+
+void Listener::accept_one(int listen_fd, const ConnectionHandler& serve) {
+    const int fd = ::accept4(listen_fd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) {
+        // Out of descriptors: the pending connection stays readable, so
+        // back off instead of spinning until a session ends.
+        if (errno == EMFILE || errno == ENFILE) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return;
+    }
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    reap_finished();
+    std::lock_guard lock(mutex_);
+    auto& connection = *connections_.emplace_back(std::make_unique<Connection>(fd));
+    connection.thread = std::thread([this, &connection, &serve] {
+        serve(connection.socket);
+        // Closed here rather than when the thread is reaped: the client
+        // must learn at once that the connection is over.
+        std::lock_guard closing(mutex_);
+        connection.socket.close();
+        connection.finished = true;
+    });
 }
 
 void Listener::reap_finished() {

@@ -1,4 +1,4 @@
-// Accepts connections on the loopback address and serves each on its own
+// Accepts connections on loopback addresses and serves each on its own
 // thread until asked to stop.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace emulator::tds {
 
@@ -16,14 +17,16 @@ class Socket;
 
 class Listener {
 public:
-    // Binds and listens; std::runtime_error with the system's reason on failure.
-    explicit Listener(const ListenAddress& address);
+    // Binds and listens on every address; an address after the first with
+    // port 0 takes the port the first one got. std::runtime_error with the
+    // system's reason on failure.
+    explicit Listener(const std::vector<ListenAddress>& addresses);
     ~Listener();  // stops and joins every connection thread
     Listener(const Listener&) = delete;
     Listener& operator=(const Listener&) = delete;
 
-    // The bound address, with the real port when 0 was asked for.
-    const ListenAddress& address() const { return address_; }
+    // The bound addresses in the order given, with the real ports.
+    const std::vector<ListenAddress>& addresses() const { return addresses_; }
 
     using ConnectionHandler = std::function<void(Socket&)>;
     // Accepts until `stop_fd` becomes readable, running `serve` for each
@@ -34,11 +37,12 @@ public:
 private:
     struct Connection;
     void accept_until_stopped(int stop_fd, const ConnectionHandler& serve);
+    void accept_one(int listen_fd, const ConnectionHandler& serve);
     void reap_finished();
     void close_all();
 
-    int listen_fd_ = -1;
-    ListenAddress address_;
+    std::vector<int> listen_fds_;
+    std::vector<ListenAddress> addresses_;
     std::mutex mutex_;
     std::list<std::unique_ptr<Connection>> connections_;
 };

@@ -12,12 +12,16 @@ namespace emulator::tds {
 namespace {
 
 constexpr size_t kFixedPartSize = 94;
-constexpr uint8_t kOdbcFlag = 0x02;  // OptionFlags2.fODBC
+constexpr uint8_t kOdbcFlag = 0x02;              // OptionFlags2.fODBC
+constexpr uint8_t kIntegratedSecurityFlag = 0x80;  // OptionFlags2.fIntSecurity
 
 // Offsets of the (ib, cch) pairs in the fixed part.
 constexpr size_t kUserName = 40;
 constexpr size_t kPassword = 44;
 constexpr size_t kDatabase = 68;
+// ibSSPI and cbSSPI; a cbSSPI of 0xFFFF means cbSSPILong holds the length.
+constexpr size_t kSspi = 78;
+constexpr size_t kSspiLong = 90;
 
 std::u16string text_field(const ByteReader& record, size_t pair_offset) {
     return record.ucs2_at(record.u16le_at(pair_offset), record.u16le_at(pair_offset + 2));
@@ -49,6 +53,13 @@ Login7 decode_login7(std::span<const uint8_t> payload) {
     login.request.user = text_field(record, kUserName);
     login.request.password = reveal_password(text_field(record, kPassword));
     login.request.database = text_field(record, kDatabase);
+    login.integrated_security = (record.u8_at(25) & kIntegratedSecurityFlag) != 0;
+    if (login.integrated_security) {
+        const size_t short_length = record.u16le_at(kSspi + 2);
+        const size_t length = short_length == 0xFFFF ? record.u32le_at(kSspiLong) : short_length;
+        const auto sspi = record.bytes_at(record.u16le_at(kSspi), length);
+        login.sspi.assign(sspi.begin(), sspi.end());
+    }
     return login;
 }
 

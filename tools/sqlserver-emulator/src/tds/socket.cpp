@@ -3,7 +3,9 @@
 
 #include "protocol_error.h"
 
+#include <arpa/inet.h>
 #include <cerrno>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -65,6 +67,41 @@ Socket::Pending Socket::poll_pending() {
         left -= chunk;
     }
     return Pending::attention;
+}
+
+namespace {
+
+Endpoint endpoint_of(const sockaddr_storage& storage) {
+    char text[INET6_ADDRSTRLEN] = {};
+    if (storage.ss_family == AF_INET6) {
+        const auto& ip6 = reinterpret_cast<const sockaddr_in6&>(storage);
+        inet_ntop(AF_INET6, &ip6.sin6_addr, text, sizeof text);
+        return {text, ntohs(ip6.sin6_port)};
+    }
+    const auto& ip4 = reinterpret_cast<const sockaddr_in&>(storage);
+    inet_ntop(AF_INET, &ip4.sin_addr, text, sizeof text);
+    return {text, ntohs(ip4.sin_port)};
+}
+
+}  // namespace
+
+Endpoint Socket::local_endpoint() const {
+    sockaddr_storage storage{};
+    socklen_t length = sizeof storage;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&storage), &length);
+    return endpoint_of(storage);
+}
+
+Endpoint Socket::peer_endpoint() const {
+    sockaddr_storage storage{};
+    socklen_t length = sizeof storage;
+    getpeername(fd_, reinterpret_cast<sockaddr*>(&storage), &length);
+    return endpoint_of(storage);
+}
+
+void Socket::reset_on_close() {
+    const linger abortive{1, 0};
+    setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
 }
 
 void Socket::shutdown() {

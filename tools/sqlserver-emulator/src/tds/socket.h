@@ -1,12 +1,20 @@
 // A connected TCP socket owned by one session: blocking reads and writes, a
-// non-blocking look for an ATTENTION packet, and shutdown from another thread.
+// non-blocking look for an ATTENTION packet, its two ends, and shutdown from
+// another thread.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace emulator::tds {
+
+// One end of a TCP connection.
+struct Endpoint {
+    std::string address;  // numeric
+    uint16_t port = 0;
+};
 
 class Socket {
 public:
@@ -26,8 +34,15 @@ public:
     // consumes a complete ATTENTION packet, leaves anything else unread.
     Pending poll_pending();
 
+    // The server's end and the client's end of the connection.
+    Endpoint local_endpoint() const;
+    Endpoint peer_endpoint() const;
+
     // Wakes a thread blocked in read_exact (used at shutdown).
     void shutdown();
+    // Makes the coming close reset the connection, as a server that drops a
+    // client without a word does.
+    void reset_on_close();
     // Releases the descriptor; a client still sending gets a reset at once.
     void close();
     int fd() const { return fd_; }

@@ -16,6 +16,7 @@ constexpr uint8_t kEnvChange = 0xE3;
 constexpr uint8_t kInfo = 0xAB;
 constexpr uint8_t kError = 0xAA;
 constexpr uint8_t kDone = 0xFD;
+constexpr uint8_t kSspi = 0xED;
 constexpr uint8_t kColMetadata = 0x81;
 constexpr uint8_t kRow = 0xD1;
 constexpr uint16_t kNullableFlag = 0x0001;
@@ -86,6 +87,12 @@ std::vector<uint8_t> done_token(uint16_t status, uint16_t command, uint64_t row_
     out.u16le(command);
     out.u64le(row_count);
     return out.take();
+}
+
+std::vector<uint8_t> sspi_token(const std::vector<uint8_t>& message) {
+    LengthPrefixedToken token(kSspi);  // US_VARBYTE: the length is the token's
+    token.out.bytes(message);
+    return token.finish();
 }
 
 std::vector<uint8_t> result_set_tokens(const ResultSet& result) {

@@ -1,5 +1,5 @@
 // Encoders for the reply tokens the stand-in sends: LOGINACK, ENVCHANGE,
-// INFO/ERROR, DONE, and COLMETADATA with its ROWs.
+// INFO/ERROR, DONE, SSPI, and COLMETADATA with its ROWs.
 #pragma once
 
 #include "engine/response_sink.h"
@@ -35,6 +35,8 @@ std::vector<uint8_t> collation_change_token();
 // INFO for severity 10 and below, ERROR above.
 std::vector<uint8_t> message_token(const ServerMessage& message);
 std::vector<uint8_t> done_token(uint16_t status, uint16_t command, uint64_t row_count);
+// SSPI (0xED): a security message for the client during login.
+std::vector<uint8_t> sspi_token(const std::vector<uint8_t>& message);
 // COLMETADATA followed by one ROW per row. std::logic_error when a row does
 // not match the columns.
 std::vector<uint8_t> result_set_tokens(const ResultSet& result);
