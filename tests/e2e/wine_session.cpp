@@ -8,7 +8,7 @@ namespace e2e {
 
 namespace {
 
-constexpr auto registry_timeout = std::chrono::seconds(60);
+constexpr auto windows_program_timeout = std::chrono::seconds(60);
 
 std::string environment_value(const char* name) {
     const char* value = std::getenv(name);
@@ -56,8 +56,12 @@ ProgramResult WineSession::run_command_line_of(const std::filesystem::path& prog
     return run_program(options, timeout, Streams::separate);
 }
 
+ProgramResult WineSession::run_windows_program(const std::vector<std::string>& arguments) const {
+    return run_program(wine(arguments), windows_program_timeout);
+}
+
 void WineSession::kill_program(const std::string& image_name) const {
-    run_program(wine({"taskkill", "/f", "/im", image_name}), registry_timeout);
+    run_windows_program({"taskkill", "/f", "/im", image_name});
 }
 
 DriverRun WineSession::run_driver(const std::vector<std::string>& steps, std::chrono::seconds step_timeout,
@@ -91,7 +95,7 @@ std::map<std::string, std::string> string_values(const std::string& output) {
 }  // namespace
 
 std::optional<std::string> WineSession::registry_value(const std::string& key, const std::string& name) const {
-    const ProgramResult result = run_program(wine({"reg", "query", key, "/v", name, "/reg:32"}), registry_timeout);
+    const ProgramResult result = run_program(wine({"reg", "query", key, "/v", name, "/reg:32"}), windows_program_timeout);
     if (result.exit_code != 0) return std::nullopt;
     const auto values = string_values(result.output);
     const auto found = values.find(name);
@@ -100,32 +104,46 @@ std::optional<std::string> WineSession::registry_value(const std::string& key, c
 }
 
 std::map<std::string, std::string> WineSession::registry_values(const std::string& key, RegistryView view) const {
-    const ProgramResult result = run_program(wine({"reg", "query", key, switch_of(view)}), registry_timeout);
+    const ProgramResult result = run_program(wine({"reg", "query", key, switch_of(view)}), windows_program_timeout);
     if (result.exit_code != 0) return {};
     return string_values(result.output);
 }
 
+std::optional<unsigned long> WineSession::registry_dword(const std::string& key, const std::string& name,
+                                                       RegistryView view) const {
+    const ProgramResult result = run_windows_program({"reg", "query", key, "/v", name, switch_of(view)});
+    const std::string marker = "    REG_DWORD    ";
+    const size_t at = result.output.find(marker);
+    if (result.exit_code != 0 || at == std::string::npos) return std::nullopt;
+    return std::stoul(result.output.substr(at + marker.size()), nullptr, 16);
+}
+
+void WineSession::set_registry_value(const std::string& key, const std::string& name, const std::string& type,
+                                     const std::string& data, RegistryView view) const {
+    run_windows_program({"reg", "add", key, "/v", name, "/t", type, "/d", data, switch_of(view), "/f"});
+}
+
 void WineSession::remove_registry_key(const std::string& key, RegistryView view) const {
-    run_program(wine({"reg", "delete", key, switch_of(view), "/f"}), registry_timeout);
+    run_program(wine({"reg", "delete", key, switch_of(view), "/f"}), windows_program_timeout);
 }
 
 void WineSession::remove_registry_value(const std::string& key, const std::string& name) const {
-    run_program(wine({"reg", "delete", key, "/v", name, "/reg:32", "/f"}), registry_timeout);
+    run_program(wine({"reg", "delete", key, "/v", name, "/reg:32", "/f"}), windows_program_timeout);
 }
 
 void WineSession::seed_sql_server_registry(const std::string& data_root) const {
     ProcessOptions options{{KORVENA_SEED_REGISTRY_SCRIPT, prefix_.string(), "KORVENA", data_root}, {}, {}, {}, {}};
-    run_program(options, registry_timeout);
+    run_program(options, windows_program_timeout);
 }
 
 void WineSession::seed_current_sql_server_registry(const std::string& data_root) const {
     ProcessOptions options{{KORVENA_SEED_REGISTRY_SCRIPT, prefix_.string(), "--current", data_root}, {}, {}, {}, {}};
-    run_program(options, registry_timeout);
+    run_program(options, windows_program_timeout);
 }
 
 void WineSession::remove_sql_server_registry() const {
     ProcessOptions options{{KORVENA_SEED_REGISTRY_SCRIPT, prefix_.string(), "--remove"}, {}, {}, {}, {}};
-    run_program(options, registry_timeout);
+    run_program(options, windows_program_timeout);
 }
 
 }  // namespace e2e

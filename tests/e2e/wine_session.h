@@ -46,6 +46,10 @@ public:
                                       const std::vector<std::string>& arguments, const std::string& sa_password,
                                       std::chrono::seconds timeout) const;
 
+    // A Windows program of the prefix (reg, sc, ...) run to its end with
+    // `arguments`; killed after a minute.
+    ProgramResult run_windows_program(const std::vector<std::string>& arguments) const;
+
     // Ends every process of the prefix started from `image_name` (e.g.
     // "dbinstall.exe"), for a test whose program was started by another.
     void kill_program(const std::string& image_name) const;
@@ -60,6 +64,12 @@ public:
     void remove_registry_value(const std::string& key, const std::string& name) const;
     // The REG_SZ values of a key by name; empty when the key is absent.
     std::map<std::string, std::string> registry_values(const std::string& key, RegistryView view) const;
+    // A REG_DWORD value, or nullopt when absent.
+    std::optional<unsigned long> registry_dword(const std::string& key, const std::string& name,
+                                                RegistryView view) const;
+    // Writes a value of `type` ("REG_SZ" or "REG_DWORD", data in decimal).
+    void set_registry_value(const std::string& key, const std::string& name, const std::string& type,
+                            const std::string& data, RegistryView view) const;
     void remove_registry_key(const std::string& key, RegistryView view) const;
 
     // SQL Server's installation keys, so the installer opens without its
