@@ -24,7 +24,7 @@ void swallow_until_closed(Socket& socket) {
 // its PRELOGIN is read and the connection reset, which client libraries
 // report as a connection forcibly closed during the pre-login handshake.
 void refuse_while_starting(Socket& socket) {
-    MessageReader(socket).next();
+    if (!MessageReader(socket).next()) return;  // a probe of the port, not a client
     log_logon_error(server_message(17187), socket.peer_endpoint().address);
     socket.reset_on_close();
 }
