@@ -60,17 +60,18 @@ std::optional<std::string> add_fault(Options& options, const std::string& value)
     return std::nullopt;
 }
 
-// SQL Server's rules for an instance name: up to 16 characters, starting
-// with a letter or an underscore, then letters, digits, '_', '$' or '#'; not
-// a name reserved for the default instance.
+// Setup's rules for an instance name: up to 16 characters, a letter first,
+// then letters, digits, '$' or '_', not ending in '_', not containing
+// "Default"; MSSQLSERVER names the default instance, which has no name.
 std::optional<std::string> set_instance_name(Options& options, const std::string& value) {
     const std::string reason = "--instance-name '" + value + "' is not a valid SQL Server instance name";
-    if (value.empty() || value.size() > 16) return reason;
-    if (!std::isalpha(static_cast<unsigned char>(value[0])) && value[0] != '_') return reason;
+    if (value.empty() || value.size() > 16 || !std::isalpha(static_cast<unsigned char>(value[0])) ||
+        value.back() == '_')
+        return reason;
     for (char c : value)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '$' && c != '#') return reason;
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '$') return reason;
     const std::u16string name = from_utf8(value);
-    if (equals_ci(name, u"MSSQLSERVER") || equals_ci(name, u"DEFAULT")) return reason;
+    if (equals_ci(name, u"MSSQLSERVER") || to_upper(name).find(u"DEFAULT") != std::u16string::npos) return reason;
     options.instance.instance_name = name;
     return std::nullopt;
 }
