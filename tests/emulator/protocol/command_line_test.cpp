@@ -106,6 +106,11 @@ TEST(CommandLineTest, ParsesEveryOption) {
     EXPECT_EQ(options.instance.windows_logins, (std::vector<std::u16string>{u"STORE01\\Administrator", u"SHOP\\clerk"}));
     EXPECT_EQ(options.startup_delay, std::chrono::milliseconds(2500));
     EXPECT_EQ(options.stop_file, std::filesystem::path("/tmp/stop"));
+    for (const char* option : {"--sa-password", "--listen", "--state", "--drive", "--fault", "--init-sql",
+                               "--machine-name", "--password-policy", "--free-mb", "--instance-name", "--browser",
+                               "--windows-auth-only", "--windows-login", "--startup-delay", "--stop-file",
+                               "drop-after:TEXT"})
+        EXPECT_NE(std::string(kUsage).find(option), std::string::npos) << option << " is missing from the usage";
 
     const auto defaults = parse_command_line({"--sa-password", "pw"});
     ASSERT_TRUE(std::holds_alternative<Options>(defaults));

@@ -54,10 +54,9 @@ int serve(const Options& options, int stop_fd) {
     std::optional<emulator::tds::StopFileWatcher> stop_file;
     if (options.stop_file) stop_file.emplace(*options.stop_file);
     StateFolder state(options.state_dir);
-    emulator::EngineOptions engine_options{state.path(),          options.drives,          options.faults,
-                                           options.sa_password,   options.machine_name,    options.password_policy,
-                                           options.free_mb,       options.instance};
-    emulator::Engine engine(std::move(engine_options));
+    emulator::Engine engine(emulator::EngineOptions{state.path(), options.drives, options.faults, options.sa_password,
+                                                    options.machine_name, options.password_policy, options.free_mb,
+                                                    options.instance});
     if (options.init_sql) {
         if (auto failure =
                 emulator::tds::run_init_script(engine, options.sa_password, options.instance, *options.init_sql)) {
@@ -85,7 +84,12 @@ int serve(const Options& options, int stop_fd) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    auto parsed = emulator::tds::parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.size() == 1 && arguments[0] == "--help") {
+        std::cout << emulator::tds::kUsage;
+        return 0;
+    }
+    auto parsed = emulator::tds::parse_command_line(arguments);
     if (auto* reason = std::get_if<std::string>(&parsed)) {
         std::cerr << "sqlserver-emulator: " << *reason << '\n' << emulator::tds::kUsage;
         return 2;

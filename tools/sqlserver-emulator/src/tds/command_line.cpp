@@ -12,14 +12,23 @@
 namespace emulator::tds {
 
 const char kUsage[] =
-    "usage: sqlserver-emulator --sa-password PW [--listen ADDR:PORT]... [--state DIR]\n"
+    "usage: sqlserver-emulator --help\n"
+    "       sqlserver-emulator --sa-password PW [--listen ADDR:PORT]... [--state DIR]\n"
     "                          [--drive LETTER=DIR]... [--fault RULE]... [--init-sql FILE]\n"
     "                          [--machine-name NAME] [--password-policy] [--free-mb LETTER=MB]...\n"
     "                          [--instance-name NAME] [--browser ADDR]... [--windows-auth-only]\n"
     "                          [--windows-login DOMAIN\\USER]... [--startup-delay SECONDS]\n"
     "                          [--stop-file PATH]\n"
-    "  RULE: fail:TEXT:NUMBER | fail-once:TEXT:NUMBER | drop:TEXT | drop-after:TEXT | delay:TEXT:MS\n"
-    "        | hang-login\n"
+    "  --sa-password      the password of the login sa\n"
+    "  --state            the folder the catalog is kept in (default: a temporary one, removed at exit)\n"
+    "  --drive            maps a drive letter of the server's paths (C:\\...) to a host folder\n"
+    "  --fault            fails, drops, delays or hangs the statements (or logins) a rule matches;\n"
+    "                     TEXT is part of a statement, any case. drop closes the connection instead of\n"
+    "                     running the statement, drop-after runs it and closes before its answer\n"
+    "    RULE: fail:TEXT:NUMBER | fail-once:TEXT:NUMBER | drop:TEXT | drop-after:TEXT | delay:TEXT:MS\n"
+    "          | hang-login\n"
+    "  --init-sql         T-SQL run before the server listens, GO lines between batches; it runs as\n"
+    "                     sa, or with --windows-auth-only as the first --windows-login\n"
     "  --listen           a loopback address and TCP port (default 127.0.0.1:1433); given again, the\n"
     "                     server listens there too, and port 0 then means the first address's port.\n"
     "                     One \"listening on ADDR:PORT\" line per address is printed, the first first\n"
@@ -36,7 +45,6 @@ const char kUsage[] =
     "                     each new connection after its PRELOGIN, then serves normally\n"
     "  --stop-file        stop, with the state saved, when this file appears; the server removes the\n"
     "                     file as it exits\n"
-    "  --init-sql runs as sa, or with --windows-auth-only as the first --windows-login.\n"
     "  SIGTERM and SIGINT stop the server too, with the state saved.\n";
 
 namespace {
