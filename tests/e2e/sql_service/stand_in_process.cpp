@@ -3,6 +3,8 @@
 
 #include "tcp_ports.h"
 
+#include "platform/program_start.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -33,23 +35,6 @@ std::wstring windows_path(const std::wstring& host_path) {
     return result;
 }
 
-// One argument quoted as CommandLineToArgvW reads it back.
-std::wstring quoted(const std::wstring& argument) {
-    std::wstring out = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        out.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
-        backslashes = 0;
-        out.push_back(c);
-    }
-    out.append(2 * backslashes, L'\\');
-    return out + L"\"";
-}
-
 bool exists(const std::wstring& host_path) {
     return GetFileAttributesW(windows_path(host_path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -73,10 +58,10 @@ bool StandInProcess::start(const std::wstring& emulator, const std::vector<std::
     DeleteFileW(windows_path(state_folder_ + L".exit").c_str());
     // sh appends the stand-in's output to <state>.log and, when it ends,
     // writes its exit status to <state>.exit: $0 is the state folder.
-    std::wstring command = quoted(L"/bin/sh") + L" -c " +
-                           quoted(L"\"$@\" >>\"$0.log\" 2>&1; echo $? >\"$0.exit\"") + L" " + quoted(state_folder_) +
-                           L" " + quoted(emulator);
-    for (const auto& argument : arguments) command += L" " + quoted(argument);
+    std::vector<std::wstring> shell_arguments = {L"-c", L"\"$@\" >>\"$0.log\" 2>&1; echo $? >\"$0.exit\"",
+                                                 state_folder_, emulator};
+    shell_arguments.insert(shell_arguments.end(), arguments.begin(), arguments.end());
+    std::wstring command = platform::command_line_for(L"/bin/sh", shell_arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
