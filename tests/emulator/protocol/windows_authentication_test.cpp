@@ -5,8 +5,11 @@
 #include "odbc_expectations.h"
 #include "odbc_session.h"
 #include "raw_tds_client.h"
+#include "temporary_folder.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace emulator::testing {
 namespace {
@@ -27,9 +30,13 @@ void expect_refused(const OdbcSession& session, const std::u16string& user) {
 }
 
 TEST(WindowsAuthenticationTest, WindowsLoginsLogInWithNtlmInEitherMode) {
+    TemporaryFolder folder;
+    std::ofstream(folder / "init.sql") << "CREATE DATABASE prepared\nGO\n";
     for (const bool windows_only : {false, true}) {
         SCOPED_TRACE(windows_only ? "Windows authentication mode" : "mixed mode");
-        std::vector<std::string> arguments = {"--windows-login", "STORE01\\Administrator"};
+        // The init script runs as sa, or as the Windows login where sa cannot log in.
+        std::vector<std::string> arguments = {"--windows-login", "STORE01\\Administrator", "--init-sql",
+                                              folder / "init.sql"};
         if (windows_only) arguments.push_back("--windows-auth-only");
         EmulatorProcess emulator(arguments);
 
@@ -49,6 +56,8 @@ TEST(WindowsAuthenticationTest, WindowsLoginsLogInWithNtlmInEitherMode) {
                                               kAdministrator + u"'");
         ASSERT_EQ(login.result_sets.size(), 1u);
         EXPECT_EQ(login.result_sets[0], (Rows{{u"1", u"1"}}));
+        EXPECT_EQ(windows.first_value(u"SELECT name FROM master.dbo.sysdatabases WHERE name = 'prepared'"),
+                  u"prepared");
 
         OdbcSession sa(emulator.port(), u"sa", kSaPassword);
         if (!windows_only) {
