@@ -24,6 +24,17 @@ inline const wchar_t* store_mode_word(StoreMode mode)
     return L"single";
 }
 
+// The store mode as t_sys_system's Is_Distributed keeps it: "0", "1" or "2".
+inline const wchar_t* store_mode_code(StoreMode mode)
+{
+    switch (mode) {
+    case StoreMode::chain_headquarters: return L"1";
+    case StoreMode::chain_branch: return L"2";
+    case StoreMode::single_store: break;
+    }
+    return L"0";
+}
+
 class InstallForm {
 public:
     virtual ~InstallForm() = default;

@@ -7,9 +7,11 @@ std::wstring outcome_name(InstallOutcome outcome)
 {
     switch (outcome) {
     case InstallOutcome::completed: return L"completed";
+    case InstallOutcome::unverified: return L"unverified";
     case InstallOutcome::statement_failed: return L"failed";
     case InstallOutcome::template_missing: return L"template_missing";
     case InstallOutcome::connection_failed: return L"connection_failed";
+    case InstallOutcome::login_refused: return L"login_refused";
     case InstallOutcome::declined: return L"declined";
     case InstallOutcome::old_database_in_use: return L"old_database_in_use";
     case InstallOutcome::name_refused: return L"name_refused";

@@ -9,9 +9,11 @@ namespace install {
 // Only `completed` is a success.
 enum class InstallOutcome {
     completed,
+    unverified,            // installed, but the tills' login through the client alias failed
     statement_failed,      // a statement failed: the install failure path ran
     template_missing,      // no file at the template path
-    connection_failed,     // the administrator could not connect
+    connection_failed,     // the server could not be reached
+    login_refused,         // the server refused the administrator's login: no retry can change that
     declined,              // the operator did not retype the check code
     old_database_in_use,   // the application login still uses the old database
     name_refused,          // a name in dbinstall.ini is not a regular identifier

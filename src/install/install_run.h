@@ -3,6 +3,7 @@
 #pragma once
 
 #include "install/install_context.h"
+#include "install/preparation/tills_route.h"
 #include "install/record/install_log.h"
 #include "install/record/install_report.h"
 #include "install/recovery/server_changes.h"
@@ -22,6 +23,7 @@ struct InstallRun {
 
     // Learnt by the pre-flight.
     ServerVersion server_version;
+    ServerListening listening;  // how the tills will reach the server
     std::vector<DatabaseFile> old_database_files;  // empty when no old database exists
     bool template_staged = false;
 

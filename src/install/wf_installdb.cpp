@@ -31,6 +31,7 @@ constexpr Phase phases[] = {
     {L"restore", restore_template},
     {L"login", set_up_application_login},
     {L"store_mode", seed_store_mode},
+    {L"verification", verify_tills_login},
     {L"completion", complete_install},
 };
 

@@ -109,12 +109,15 @@ std::wstring usage_text(bool with_exit_statuses) {
             L"  1  a statement failed\n"
             L"  2  usage error\n"
             L"  3  the template file is missing\n"
-            L"  4  the connection to the server failed\n"
+            L"  4  the server could not be reached\n"
             L"  5  an old database is present and --drop-existing was not given\n"
             L"  6  the old database is in use\n"
             L"  7  a name in dbinstall.ini was refused\n"
             L"  8  refused by the checks before the install: nothing was changed\n"
-            L"  9  dbinstall.com could not start dbinstall.exe for the window\n";
+            L"  9  dbinstall.com could not start dbinstall.exe for the window\n"
+            L" 10  the database was installed, but the store application cannot log in\n"
+            L" 12  the server refused the administrator's login (password, disabled account, Windows-only\n"
+            L"     server): a retry cannot help\n";
     }
     return text;
 }

@@ -122,6 +122,7 @@ std::string result_document(const RunResult& result, const install::Redaction& r
     out.text(L"safety_backup", report.safety_backup);
     out.text(L"old_database", fate_word(report.old_database));
     json.key(L"alias_written").value(report.alias_written);
+    out.text(L"alias", unless_empty(report.alias));
     json.key(L"detection_key_written").value(report.detection_key_written);
     out.text(L"message", report.message);
     out.write_failure(report);

@@ -42,7 +42,7 @@ TEST_F(ConsoleProgramTest, EndsWithTheSameStatusAndTextAsTheWindowProgram) {
     } cases[] = {
         {"usage error", {"--unattended", "--password", "x"}, sa_password_, 2},
         {"missing template", install_arguments("template/missing.dat"), sa_password_, 3},
-        {"wrong password", install_arguments("template/mirvox.dat"), "Not-the;password", 4},
+        {"wrong password", install_arguments("template/mirvox.dat"), "Not-the;password", 12},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);

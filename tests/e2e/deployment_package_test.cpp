@@ -81,7 +81,7 @@ TEST_F(DeploymentPackageTest, TheReturnCodeTableGivesEveryDocumentedStatusAKind)
                                                           std::chrono::seconds(60));
     ASSERT_EQ(help.exit_code, 0);
     std::set<int> documented;
-    const std::regex status_line(R"(^  (\d+)  \S.*$)");
+    const std::regex status_line(R"(^ +(\d+)  \S.*$)");
     std::istringstream help_lines(help.output);
     for (std::string line; std::getline(help_lines, line);) {
         std::smatch match;

@@ -209,7 +209,10 @@ void InstallTest::expect_installed(const std::string& data_folder, const StoreMo
               (std::vector<Row>{{"系统版本", "9.0"}}));
 
     EXPECT_FALSE(std::filesystem::exists(wine_.drive_c() / staging_file));
-    EXPECT_EQ(wine_.registry_value(alias_key, "mirvox"), "DBMSSOCN,127.0.0.1,1433");
+    // The stand-in is a default instance on its own port: the alias names that port, in both views.
+    const std::string alias = "DBMSSOCN,127.0.0.1," + std::to_string(server_->port());
+    for (const RegistryView view : {RegistryView::bits32, RegistryView::bits64})
+        EXPECT_EQ(wine_.registry_values(alias_key, view)["mirvox"], alias);
 }
 
 void InstallTest::expect_old_installation_kept() {
@@ -262,7 +265,7 @@ std::string InstallTest::only_safety_backup() {
 const std::vector<std::string> fresh_install_lines = {
     "开始安装系统数据库...", "正在连接数据库服务器...", "连接数据库成功", "检查安装条件...",
     "安装系统信息...",       "检测旧数据库及相关信息...", "开始创建新数据库...", "连接数据库成功",
-    "创建系统用户信息...",   "设置连锁模式",             "安装新数据库成功！",
+    "创建系统用户信息...",   "设置连锁模式",             "验证收银程序的连接...",    "安装新数据库成功！",
 };
 
 std::vector<std::string> lines_until_detection() {

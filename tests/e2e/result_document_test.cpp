@@ -49,7 +49,7 @@ ResultDocument validated(const std::filesystem::path& file) {
 }
 
 const std::vector<std::string> all_phases = {"preconditions", "connect",  "preflight",  "old_database", "create_database",
-                                             "restore",       "login",    "store_mode", "completion"};
+                                             "restore",       "login",    "store_mode", "verification", "completion"};
 
 class ResultDocumentTest : public InstallTest {
 protected:
@@ -184,11 +184,11 @@ TEST_F(ResultDocumentTest, AFailedConnectionCarriesTheServersNumberAndNotThePass
         {"--unattended", "--server", server_->address(), "--data-path", windows_path("data"), "--template",
          windows_path("template/mirvox.dat"), "--result-json", windows_path("work/result.json")},
         wrong_password);
-    EXPECT_EQ(run.exit_code, 4) << run.output << run.errors;
+    EXPECT_EQ(run.exit_code, 12) << run.output << run.errors;
 
     const ResultDocument result = checked_result();
     EXPECT_EQ(result.text.find(wrong_password), std::string::npos) << result.text;
-    EXPECT_EQ(result["outcome"], "connection_failed");
+    EXPECT_EQ(result["outcome"], "login_refused");
     EXPECT_EQ(result["failure.phase"], "connect");
     EXPECT_EQ(result["failure.error_number"], "18456");
     EXPECT_NE(result["failure.error_text"].find("Login failed for user 'sa'."), std::string::npos) << result.text;

@@ -169,13 +169,13 @@ TEST_F(UnattendedTest, AMissingTemplateStopsWithStatusThree) {
     EXPECT_EQ(result.errors, "提示: 请选择数据库文件\n");
 }
 
-TEST_F(UnattendedTest, AWrongPasswordStopsWithStatusFourAndTheServersText) {
+TEST_F(UnattendedTest, AWrongPasswordIsARefusedLoginWithTheServersText) {
     start_server();
     const std::string wrong_password = "Not-the;password";
     std::vector<std::string> arguments{"--unattended", "--server", server_->address(), "--template",
                                        windows_path("template/mirvox.dat")};
     const ProgramResult result = run(arguments, wrong_password);
-    EXPECT_EQ(result.exit_code, 4);
+    EXPECT_EQ(result.exit_code, 12);
     EXPECT_EQ(result.output, lines_of({fresh_install_lines.begin(), fresh_install_lines.begin() + 2}));
     EXPECT_EQ(result.errors.rfind("Korvena: 不能连接到数据库。", 0), 0u) << result.errors;
     EXPECT_NE(result.errors.find("Login failed for user 'sa'."), std::string::npos) << result.errors;

@@ -128,7 +128,8 @@ void WineSession::remove_registry_key(const std::string& key, RegistryView view)
 }
 
 void WineSession::remove_registry_value(const std::string& key, const std::string& name) const {
-    run_program(wine({"reg", "delete", key, "/v", name, "/reg:32", "/f"}), windows_program_timeout);
+    for (const char* view : {"/reg:32", "/reg:64"})
+        run_program(wine({"reg", "delete", key, "/v", name, view, "/f"}), windows_program_timeout);
 }
 
 void WineSession::seed_sql_server_registry(const std::string& data_root) const {

@@ -61,6 +61,7 @@ public:
 
     // A REG_SZ value of the 32-bit registry view, or nullopt when absent.
     std::optional<std::string> registry_value(const std::string& key, const std::string& name) const;
+    // In both views.
     void remove_registry_value(const std::string& key, const std::string& name) const;
     // The REG_SZ values of a key by name; empty when the key is absent.
     std::map<std::string, std::string> registry_values(const std::string& key, RegistryView view) const;

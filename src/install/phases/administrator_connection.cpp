@@ -2,8 +2,9 @@
 #include "install/install_run.h"
 #include "install/phases/phases.h"
 
-#include "platform/odbc/transaction.h"
+#include "install/server/connection_errors.h"
 #include "install/wf_connect_db.h"
+#include "platform/odbc/transaction.h"
 
 namespace install {
 
@@ -15,7 +16,9 @@ PhaseEnd connect_as_administrator(InstallRun& run)
     if (!wf_connect_db(run.context, run.log, run.context.form.admin_login())) {
         run.report.error_number = run.context.sqlca.error_number();
         run.report.error_text = run.context.sqlca.error_text();
-        return stop_install(run, InstallOutcome::connection_failed);
+        // A refused login is told apart: retrying it cannot help, and could lock the account out.
+        return stop_install(run, is_login_refusal(run.report.error_number) ? InstallOutcome::login_refused
+                                                                           : InstallOutcome::connection_failed);
     }
     return std::nullopt;
 }

@@ -7,6 +7,7 @@
 #include "install/phases/phases.h"
 #include "install/preflight/refusal.h"
 #include "install/preflight/staging.h"
+#include "install/preparation/route_for_tills.h"
 
 #include "app/install_settings.h"
 #include "platform/character_class.h"
@@ -43,7 +44,8 @@ public:
 
     std::optional<Refusal> run()
     {
-        for (auto check : {&Preflight::administrator_rights, &Preflight::same_machine, &Preflight::data_folder,
+        for (auto check : {&Preflight::administrator_rights, &Preflight::same_machine, &Preflight::route_for_tills,
+                           &Preflight::data_folder,
                            &Preflight::new_files_free, &Preflight::staged_template, &Preflight::template_backup,
                            &Preflight::template_files, &Preflight::disk_room}) {
             if (std::optional<Refusal> refusal = (this->*check)())
@@ -93,6 +95,9 @@ private:
                            here + L"”上。",
                        L"安装程序必须在数据库服务器所在的计算机上运行：请到那台计算机上运行本程序。"};
     }
+
+    // The server's registry keys and services are only this computer's when it runs here.
+    std::optional<Refusal> route_for_tills() { return prepare_route_for_tills(run_); }
 
     std::optional<Refusal> data_folder()
     {

@@ -14,7 +14,7 @@ namespace install {
 
 struct PhaseTime {
     std::wstring name;  // "preconditions", "connect", "preflight", "old_database", "create_database",
-                        // "restore", "login", "store_mode", "completion", "rollback"
+                        // "restore", "login", "store_mode", "verification", "completion", "rollback"
     int64_t milliseconds = 0;
 };
 
@@ -37,6 +37,7 @@ struct InstallReport {
     std::optional<std::wstring> safety_backup;
     OldDatabaseFate old_database = OldDatabaseFate::unknown;
     bool alias_written = false;
+    std::wstring alias;  // the client alias's data, once the run chose it
     bool detection_key_written = false;
 };
 

@@ -39,7 +39,16 @@ const std::wstring server_identity_query =
 
 const std::wstring fixed_drives_query = L"EXEC master.dbo.xp_fixeddrives";
 
+const std::wstring logins_and_instance_query =
+    L"SELECT CONVERT(nvarchar(128), SERVERPROPERTY('IsIntegratedSecurityOnly')), "
+    L"CONVERT(nvarchar(128), SERVERPROPERTY('InstanceName'))";
+
+const std::wstring own_connection_query =
+    L"SELECT net_transport, local_tcp_port FROM sys.dm_exec_connections WHERE session_id = @@SPID";
+
 const std::wstring delete_store_mode = L"Delete from t_sys_system where sys_var_id =\"Is_Distributed\" ";
+
+const std::wstring store_mode_query = L"select sys_var_value from t_sys_system where sys_var_id = 'Is_Distributed'";
 
 std::wstring file_exists_query(const std::wstring& path)
 {

@@ -31,6 +31,8 @@ extern const std::wstring login_query;            // values: login; row: name, d
 extern const std::wstring is_sysadmin_query;      // 1 when the connected login is a sysadmin
 extern const std::wstring server_identity_query;  // MachineName, ComputerNamePhysicalNetBIOS, ProductVersion
 extern const std::wstring fixed_drives_query;     // rows: drive letter, MB free
+extern const std::wstring logins_and_instance_query;  // IsIntegratedSecurityOnly, InstanceName (NULL: the default instance)
+extern const std::wstring own_connection_query;   // row: net_transport, local_tcp_port of this session
 std::wstring file_exists_query(const std::wstring& path);  // row: file exists, is a directory, parent exists
 std::wstring backup_header_query(const std::wstring& device);
 std::wstring backup_file_list_query(const std::wstring& device);
@@ -63,6 +65,7 @@ std::wstring grant_sysadmin(const std::wstring& login);
 std::wstring set_default_database(const std::wstring& login, const std::wstring& database);
 std::wstring use_database(const std::wstring& database);
 extern const std::wstring delete_store_mode;
+extern const std::wstring store_mode_query;  // the Is_Distributed row's value, in the current database
 std::wstring insert_store_mode(StoreMode mode);
 
 }  // namespace install::statements

@@ -66,7 +66,7 @@ TEST_F(InstallOnServer, WrongPasswordShowsTheServersText)
 {
     form.password = install_test::sa_password() + L"x";
 
-    EXPECT_EQ(install(), InstallOutcome::connection_failed);
+    EXPECT_EQ(install(), InstallOutcome::login_refused);
     expect_only_prompt(prompts, L"Korvena", L"不能连接到数据库。Login failed for user 'sa'.");
     EXPECT_EQ(form.log, log_up_to_connection);
     EXPECT_EQ(form.status, L"正在连接数据库服务器...");

@@ -46,7 +46,7 @@ const std::wstring staging_path = L"c:\\zq.tmp";
 const std::wstring fresh_install_log =
     L"none开始安装系统数据库...\r\n正在连接数据库服务器...\r\n连接数据库成功\r\n检查安装条件...\r\n安装系统信息...\r\n"
     L"检测旧数据库及相关信息...\r\n开始创建新数据库...\r\n连接数据库成功\r\n创建系统用户信息...\r\n设置连锁模式\r\n"
-    L"安装新数据库成功！\r\n";
+    L"验证收银程序的连接...\r\n安装新数据库成功！\r\n";
 
 std::wstring test_server()
 {
@@ -134,6 +134,16 @@ void InstallOnServer::SetUp()
     if (file_exists(staging_path)) {
         SetFileAttributesW(staging_path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(staging_path.c_str());
+    }
+
+    // An alias left by an earlier case would be replaced, and its old value logged.
+    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo", 0,
+                          KEY_SET_VALUE | view, &key) == ERROR_SUCCESS) {
+            RegDeleteValueW(key, L"mirvox");
+            RegCloseKey(key);
+        }
     }
 
     form.server = test_server();
