@@ -1,6 +1,7 @@
 // Helpers of the GUI tests.
 #include "gui_test_support.h"
 
+#include "platform/form_builder.h"
 #include "platform/modal_loop.h"
 
 #include <chrono>
@@ -17,6 +18,8 @@ std::wstring window_text(HWND window)
 std::wstring control_text(HWND parent, int id) { return window_text(GetDlgItem(parent, id)); }
 
 void set_control_text(HWND parent, int id, const std::wstring& text) { SetDlgItemTextW(parent, id, text.c_str()); }
+
+int focused_control(HWND window) { return GetDlgCtrlID(platform::form_control_holding(window, GetFocus())); }
 
 void click(platform::ResponseWindow& window, int id)
 {

@@ -30,6 +30,9 @@ void wait_for_install(ui::w_main& window);
 
 std::vector<platform::ShownPrompt> message_boxes(const platform::ScriptedPrompts& prompts);
 
+// The control of `window` that has the focus: a combo box when its field has it.
+int focused_control(HWND window);
+
 using test_support::remove_sql_server_keys;
 // SQL Server 2000's keys under HKLM\SOFTWARE\Microsoft\MSSQLServer (32-bit view).
 void seed_sql_server_keys(const std::wstring& default_domain, const std::wstring& data_root);
