@@ -9,7 +9,18 @@
 
 namespace platform {
 
-enum class ControlKind { command_button, radio_button, static_text, single_line_edit, multi_line_edit, group_box };
+enum class ControlKind {
+    command_button,
+    radio_button,
+    check_box,
+    static_text,
+    single_line_edit,
+    multi_line_edit,
+    group_box,
+    // A field that can be typed into, with a list of choices that drops
+    // below it; its height is the field's, the list adds its own.
+    drop_down_combo,
+};
 
 // Where a colour comes from: the control's platform default, a fixed RGB
 // triple, or a Windows system colour (GetSysColor index).
@@ -72,7 +83,9 @@ struct FormSpec {
     Frame frame;
     int width, height;  // layout units of the client area
     Colour background;
-    std::span<const ControlSpec> controls;  // in list (creation and z-) order
+    // In list (creation and z-) order, except that group boxes lie behind
+    // every other control, so that a control listed after its frame still shows.
+    std::span<const ControlSpec> controls;
 };
 
 // The control of `form` with `id`, or nullptr.

@@ -14,15 +14,20 @@ namespace {
 
 constexpr COLORREF hatch_colour = RGB(160, 160, 160);
 
+// How many choices a drop-down list shows before it scrolls.
+constexpr int visible_choices = 6;
+
 const wchar_t* window_class_of(ControlKind kind)
 {
     switch (kind) {
     case ControlKind::command_button:
     case ControlKind::radio_button:
+    case ControlKind::check_box:
     case ControlKind::group_box: return L"BUTTON";
     case ControlKind::static_text: return L"STATIC";
     case ControlKind::single_line_edit:
     case ControlKind::multi_line_edit: return L"EDIT";
+    case ControlKind::drop_down_combo: return L"COMBOBOX";
     }
     return L"STATIC";
 }
@@ -38,6 +43,7 @@ DWORD style_of(const ControlSpec& control)
     switch (control.kind) {
     case ControlKind::command_button: style |= BS_PUSHBUTTON; break;
     case ControlKind::radio_button: style |= BS_AUTORADIOBUTTON; break;
+    case ControlKind::check_box: style |= BS_AUTOCHECKBOX; break;
     case ControlKind::group_box: style |= BS_GROUPBOX; break;
     case ControlKind::static_text:
         // Ampersands in labels are text, not access keys.
@@ -54,6 +60,7 @@ DWORD style_of(const ControlSpec& control)
         style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN;
         if (control.flags & scroll_bars) style |= WS_HSCROLL | WS_VSCROLL;
         break;
+    case ControlKind::drop_down_combo: style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL; break;
     }
     return style;
 }
@@ -94,7 +101,45 @@ bool keeps_form_colours_only_unthemed(const ControlSpec& control)
 {
     const bool coloured = control.text_colour.source != Colour::Source::platform ||
                           control.background.source != Colour::Source::platform;
-    return coloured && (control.kind == ControlKind::radio_button || control.kind == ControlKind::group_box);
+    return coloured && (control.kind == ControlKind::radio_button || control.kind == ControlKind::check_box ||
+                        control.kind == ControlKind::group_box);
+}
+
+bool is_field(ControlKind kind)
+{
+    return kind == ControlKind::single_line_edit || kind == ControlKind::multi_line_edit ||
+           kind == ControlKind::drop_down_combo;
+}
+
+// A combo box is created, as in a dialog template, with the height of its
+// field and its dropped list together; Common Controls 6 sizes the list by
+// its number of visible choices instead.
+int creation_height(const ControlSpec& control, BaseUnits base)
+{
+    const int field = units_to_pixels(control.height, Direction::vertical, base);
+    return control.kind == ControlKind::drop_down_combo ? field * (1 + visible_choices) : field;
+}
+
+int closed_height(HWND combo)
+{
+    RECT closed;
+    GetWindowRect(combo, &closed);
+    return int(closed.bottom - closed.top);
+}
+
+// A combo box sizes its field from its font; this makes it as tall as the
+// form says, like the edits beside it. The height set is the field's inside
+// the frame, but Wine's combo box adds padding to it that Windows' does not:
+// what the first setting comes out too tall by is taken off again.
+void fit_combo_field(HWND combo, int field_height)
+{
+    const LRESULT inner = SendMessageW(combo, CB_GETITEMHEIGHT, WPARAM(-1), 0);
+    if (inner == CB_ERR) return;
+    const int first = int(inner) + field_height - closed_height(combo);
+    SendMessageW(combo, CB_SETITEMHEIGHT, WPARAM(-1), first);
+    if (const int excess = closed_height(combo) - field_height; excess != 0)
+        SendMessageW(combo, CB_SETITEMHEIGHT, WPARAM(-1), first - excess);
+    SendMessageW(combo, CB_SETMINVISIBLE, visible_choices, 0);
 }
 
 bool same_font(const FontSpec& a, const FontSpec& b)
@@ -109,7 +154,13 @@ COLORREF resolve_colour(Colour colour)
     return colour.source == Colour::Source::system ? GetSysColor(int(colour.value)) : COLORREF(colour.value);
 }
 
-BuiltForm::BuiltForm(HWND parent, const FormSpec& form) : form_(form)
+HWND form_control_holding(HWND parent, HWND window)
+{
+    while (window && GetParent(window) != parent) window = GetParent(window);
+    return window;
+}
+
+BuiltForm::BuiltForm(HWND parent, const FormSpec& form) : form_(form), parent_(parent)
 {
     window_brush_ = CreateSolidBrush(resolve_colour(form.background));
     const BaseUnits base = dialog_base_units();
@@ -119,7 +170,7 @@ BuiltForm::BuiltForm(HWND parent, const FormSpec& form) : form_(form)
                                      style_of(control), units_to_pixels(control.x, Direction::horizontal, base),
                                      units_to_pixels(control.y, Direction::vertical, base),
                                      units_to_pixels(control.width, Direction::horizontal, base),
-                                     units_to_pixels(control.height, Direction::vertical, base), parent,
+                                     creation_height(control, base), parent,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), GetModuleHandleW(nullptr), nullptr);
         if (!child) continue;
         // An ID list naming no theme class turns the theme off for the control.
@@ -129,9 +180,17 @@ BuiltForm::BuiltForm(HWND parent, const FormSpec& form) : form_(form)
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(control.font)), FALSE);
         if (control.kind == ControlKind::single_line_edit || control.kind == ControlKind::multi_line_edit)
             SendMessageW(child, EM_SETLIMITTEXT, 0, 0);  // no length limit
+        if (control.kind == ControlKind::drop_down_combo) {
+            SendMessageW(child, CB_LIMITTEXT, 0, 0);  // no length limit
+            fit_combo_field(child, units_to_pixels(control.height, Direction::vertical, base));
+        }
         if (control.flags & initially_checked) SendMessageW(child, BM_SETCHECK, BST_CHECKED, 0);
         if (control.tab > 0 && control.kind != ControlKind::group_box) tab_sequence_.push_back(control.id);
     }
+    // A new control goes below those made before it, so frames go down once all are made.
+    for (const ControlSpec& control : form.controls)
+        if (control.kind == ControlKind::group_box)
+            SetWindowPos(GetDlgItem(parent, control.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     std::stable_sort(tab_sequence_.begin(), tab_sequence_.end(), [&form](int a, int b) {
         const ControlSpec& first = *find_control(form, a);
         const ControlSpec& second = *find_control(form, b);
@@ -177,14 +236,16 @@ HBRUSH BuiltForm::brush_for(Colour colour) const
 
 HBRUSH BuiltForm::colour_control(HWND control, HDC dc) const
 {
-    const ControlSpec* spec = find_control(form_, GetDlgCtrlID(control));
+    // A combo box's field and list ask for their colours through it.
+    HWND form_control = form_control_holding(parent_, control);
+    const ControlSpec* spec = find_control(form_, GetDlgCtrlID(form_control));
     if (!spec) return nullptr;
+    // A disabled field looks greyed, as Windows draws it, whatever its colours.
+    if (is_field(spec->kind) && !IsWindowEnabled(form_control)) return nullptr;
     if (spec->text_colour.source != Colour::Source::platform) SetTextColor(dc, resolve_colour(spec->text_colour));
     if (spec->background.source == Colour::Source::platform) {
         // Edits and buttons keep their own; labels and group boxes show the window's.
-        if (spec->kind == ControlKind::single_line_edit || spec->kind == ControlKind::multi_line_edit ||
-            spec->kind == ControlKind::command_button)
-            return nullptr;
+        if (is_field(spec->kind) || spec->kind == ControlKind::command_button) return nullptr;
         SetBkColor(dc, resolve_colour(form_.background));
         return window_brush_;
     }

@@ -15,7 +15,7 @@ namespace platform {
 class BuiltForm {
 public:
     // Creates every control of `form` in list order as a child of `parent`;
-    // the first in the list lies on top.
+    // the first in the list lies on top, group boxes below all others.
     BuiltForm(HWND parent, const FormSpec& form);
     ~BuiltForm();
     BuiltForm(const BuiltForm&) = delete;
@@ -39,6 +39,7 @@ private:
     HBRUSH brush_for(Colour colour) const;  // made on first use and kept
 
     const FormSpec& form_;
+    HWND parent_;
     HBRUSH window_brush_ = nullptr;
     mutable HBRUSH hatch_brush_ = nullptr;
     std::vector<std::pair<FontSpec, HFONT>> fonts_;
@@ -47,5 +48,9 @@ private:
 };
 
 COLORREF resolve_colour(Colour colour);
+
+// The child of `parent` that is `window` or holds it (a combo box holds its
+// field and its list); nullptr when `window` is not within `parent`.
+HWND form_control_holding(HWND parent, HWND window);
 
 }  // namespace platform

@@ -120,7 +120,7 @@ void ResponseWindow::focus_next_control(bool backwards)
 {
     const auto& sequence = controls_->tab_sequence();
     if (sequence.empty()) return;
-    const int focused = GetDlgCtrlID(GetFocus());
+    const int focused = focused_control();
     auto at = std::find(sequence.begin(), sequence.end(), focused);
     const size_t count = sequence.size();
     size_t index = at == sequence.end() ? (backwards ? 0 : count - 1) : size_t(at - sequence.begin());
@@ -129,7 +129,10 @@ void ResponseWindow::focus_next_control(bool backwards)
         HWND candidate = GetDlgItem(handle_, sequence[index]);
         if (IsWindowEnabled(candidate) && IsWindowVisible(candidate)) {
             SetFocus(candidate);
-            if (SendMessageW(candidate, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(candidate, EM_SETSEL, 0, -1);
+            // A combo box hands the focus on to its field.
+            HWND focused_field = GetFocus();
+            if (SendMessageW(focused_field, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+                SendMessageW(focused_field, EM_SETSEL, 0, -1);
             return;
         }
     }
@@ -171,6 +174,27 @@ bool ResponseWindow::checked(int control_id) const
     return IsDlgButtonChecked(handle_, control_id) == BST_CHECKED;
 }
 
+void ResponseWindow::set_checked(int control_id, bool checked)
+{
+    CheckDlgButton(handle_, control_id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void ResponseWindow::set_choices(int control_id, const std::vector<std::wstring>& choices)
+{
+    HWND combo = GetDlgItem(handle_, control_id);
+    const std::wstring kept = text(control_id);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    for (const std::wstring& choice : choices)
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.c_str()));
+    SetWindowTextW(combo, kept.c_str());
+}
+
+std::optional<size_t> ResponseWindow::chosen(int control_id) const
+{
+    const LRESULT index = SendDlgItemMessageW(handle_, control_id, CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? std::nullopt : std::optional<size_t>(size_t(index));
+}
+
 void ResponseWindow::set_focus(int control_id)
 {
     SetFocus(GetDlgItem(handle_, control_id));
@@ -179,7 +203,7 @@ void ResponseWindow::set_focus(int control_id)
 int ResponseWindow::focused_control() const
 {
     HWND focused = GetFocus();
-    return focused && IsChild(handle_, focused) ? GetDlgCtrlID(focused) : 0;
+    return focused && IsChild(handle_, focused) ? GetDlgCtrlID(form_control_holding(handle_, focused)) : 0;
 }
 
 void ResponseWindow::set_read_only(int control_id, bool read_only)
@@ -250,19 +274,25 @@ std::intptr_t ResponseWindow::handle_message(unsigned message, std::uintptr_t wp
         return 1;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN: {
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX: {
         if (!controls_) break;
         HBRUSH brush = controls_->colour_control(reinterpret_cast<HWND>(lparam), reinterpret_cast<HDC>(wparam));
         if (brush) return reinterpret_cast<std::intptr_t>(brush);
         break;
     }
-    case WM_COMMAND:
-        // Only clicks on the form's own buttons count: the IDOK and IDCANCEL
-        // that the dialog manager sends for Enter and Escape name no control.
-        if (HIWORD(wparam) == BN_CLICKED && lparam != 0 && find_control(form_, LOWORD(wparam)) &&
-            IsWindowEnabled(reinterpret_cast<HWND>(lparam)))
-            on_clicked(LOWORD(wparam));
+    case WM_COMMAND: {
+        // Only the form's own controls count: the IDOK and IDCANCEL that the
+        // dialog manager sends for Enter and Escape name no control.
+        const ControlSpec* control = lparam != 0 ? find_control(form_, LOWORD(wparam)) : nullptr;
+        if (!control) return 0;
+        if (control->kind == ControlKind::drop_down_combo) {
+            if (HIWORD(wparam) == CBN_SELCHANGE) on_choice_picked(control->id);
+        } else if (HIWORD(wparam) == BN_CLICKED && IsWindowEnabled(reinterpret_cast<HWND>(lparam))) {
+            on_clicked(control->id);
+        }
         return 0;
+    }
     case WM_CLOSE:
         if (on_close_request())
             close();

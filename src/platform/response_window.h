@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 struct HWND__;
 
@@ -49,6 +51,13 @@ public:
     bool enabled(int control_id) const;
     void set_enabled(int control_id, bool enabled);
     bool checked(int control_id) const;
+    void set_checked(int control_id, bool checked);
+    // A drop-down combo's list, replaced by `choices` in their order; its
+    // field keeps its text.
+    void set_choices(int control_id, const std::vector<std::wstring>& choices);
+    // The index of the choice picked in a drop-down combo's list; nullopt
+    // when none is.
+    std::optional<size_t> chosen(int control_id) const;
     void set_focus(int control_id);
     int focused_control() const;  // the ID of the control with the focus; 0 when none of this window's has it
     void set_read_only(int control_id, bool read_only);  // an edit field keeps its text but takes no typing
@@ -76,6 +85,9 @@ public:
 protected:
     virtual void on_open() {}
     virtual void on_clicked(int control_id) { (void)control_id; }
+    // The operator picked a choice from a drop-down combo's list; typing
+    // into its field is not a pick.
+    virtual void on_choice_picked(int control_id) { (void)control_id; }
     virtual void on_close_query() {}
     // The close box, Alt+F4 or another program's WM_CLOSE: false keeps the window open.
     virtual bool on_close_request() { return true; }

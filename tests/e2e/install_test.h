@@ -29,6 +29,7 @@ inline constexpr int sle_sourcedb = 112;
 inline constexpr int sle_sa = 113;
 inline constexpr int sle_password = 114;
 inline constexpr int cb_1 = 121;  // Install
+inline constexpr int cbx_windows_auth = 124;
 }  // namespace control
 
 // What the operator types and chooses before pressing Install.

@@ -1,8 +1,9 @@
 // The installer on a machine with a current SQL Server: the default
 // instance's keys alone (no SQL Server 2000 keys) fill the data path and raise
-// no notice, in the window and in an unattended run; with no keys at all the
-// notice appears. The prefix's old keys, which every other test expects, are
-// put back afterwards.
+// no notice, in the window and in an unattended run; so does SQL Server
+// Express alone, named in the server field with Windows authentication; with
+// no keys at all the notice appears. The prefix's old keys, which every other
+// test expects, are put back afterwards.
 #include "install_test.h"
 
 namespace e2e {
@@ -44,6 +45,21 @@ TEST_F(SqlServerKeys, TheDefaultInstanceAloneFillsTheDataPathWithoutTheNotice) {
     ASSERT_EQ(run.exit_code, 0) << run.output;
     EXPECT_TRUE(observed(run, "message").empty()) << run.output;
     EXPECT_EQ(observed_once(run, "text"), data_root + "\\data");
+}
+
+TEST_F(SqlServerKeys, ExpressAloneIsNamedWithItsDataPathAndWindowsAuthentication) {
+    const std::string data_root = "C:\\Program Files\\Microsoft SQL Server\\MSSQL16.SQLEXPRESS\\MSSQL";
+    wine_.seed_sql_server_instance("SQLEXPRESS", data_root, 1);
+    start_installer();
+
+    const DriverRun run = drive({"wait-main", "idle", "text:" + std::to_string(control::sle_sqlserver),
+                                 "text:" + std::to_string(sle_sqldbpath),
+                                 "checked:" + std::to_string(control::cbx_windows_auth), "close"});
+
+    ASSERT_EQ(run.exit_code, 0) << run.output;
+    EXPECT_TRUE(observed(run, "message").empty()) << run.output;
+    EXPECT_EQ(observed(run, "text"), (Messages{{this_computer() + "\\SQLEXPRESS"}, {data_root + "\\data"}}));
+    EXPECT_EQ(observed_once(run, "checked"), "1");
 }
 
 TEST_F(SqlServerKeys, WithoutAnyKeysTheNoticeAppearsAndTheDataPathIsOnD) {

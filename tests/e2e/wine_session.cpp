@@ -142,6 +142,14 @@ void WineSession::seed_current_sql_server_registry(const std::string& data_root)
     run_program(options, windows_program_timeout);
 }
 
+void WineSession::seed_sql_server_instance(const std::string& name, const std::string& data_root,
+                                           int login_mode) const {
+    ProcessOptions options{
+        {KORVENA_SEED_REGISTRY_SCRIPT, prefix_.string(), "--instance", name, data_root, std::to_string(login_mode)},
+        {}, {}, {}, {}};
+    run_program(options, windows_program_timeout);
+}
+
 void WineSession::remove_sql_server_registry() const {
     ProcessOptions options{{KORVENA_SEED_REGISTRY_SCRIPT, prefix_.string(), "--remove"}, {}, {}, {}, {}};
     run_program(options, windows_program_timeout);

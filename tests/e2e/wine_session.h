@@ -79,6 +79,9 @@ public:
     // Only a current SQL Server's keys: the default instance and its data
     // root, in the 64-bit view.
     void seed_current_sql_server_registry(const std::string& data_root) const;
+    // One more instance of a current SQL Server, MSSQL16.<name> in the 64-bit
+    // view, with its data root and LoginMode (1 Windows authentication only).
+    void seed_sql_server_instance(const std::string& name, const std::string& data_root, int login_mode) const;
     // Both sets of keys (the client aliases stay).
     void remove_sql_server_registry() const;
 

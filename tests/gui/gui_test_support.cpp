@@ -1,8 +1,8 @@
 // Helpers of the GUI tests.
 #include "gui_test_support.h"
 
+#include "platform/form_builder.h"
 #include "platform/modal_loop.h"
-#include "platform/registry.h"
 
 #include <chrono>
 
@@ -18,6 +18,8 @@ std::wstring window_text(HWND window)
 std::wstring control_text(HWND parent, int id) { return window_text(GetDlgItem(parent, id)); }
 
 void set_control_text(HWND parent, int id, const std::wstring& text) { SetDlgItemTextW(parent, id, text.c_str()); }
+
+int focused_control(HWND window) { return GetDlgCtrlID(platform::form_control_holding(window, GetFocus())); }
 
 void click(platform::ResponseWindow& window, int id)
 {
@@ -58,19 +60,6 @@ std::vector<platform::ShownPrompt> message_boxes(const platform::ScriptedPrompts
     for (const auto& shown : prompts.shown())
         if (shown.kind == platform::ShownPrompt::Kind::message_box) boxes.push_back(shown);
     return boxes;
-}
-
-void remove_sql_server_keys()
-{
-    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-        HKEY microsoft = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft", 0, KEY_ALL_ACCESS | view, &microsoft) !=
-            ERROR_SUCCESS)
-            continue;
-        if (view == KEY_WOW64_32KEY) RegDeleteTreeW(microsoft, L"MSSQLServer");
-        RegDeleteTreeW(microsoft, L"Microsoft SQL Server");
-        RegCloseKey(microsoft);
-    }
 }
 
 void seed_sql_server_keys(const std::wstring& default_domain, const std::wstring& data_root)

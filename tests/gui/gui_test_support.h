@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "main_window/w_main.h"
 #include "platform/scripted_prompts.h"
+#include "sql_server_keys.h"
 
 #include <windows.h>
 
@@ -29,10 +30,11 @@ void wait_for_install(ui::w_main& window);
 
 std::vector<platform::ShownPrompt> message_boxes(const platform::ScriptedPrompts& prompts);
 
-// SQL Server 2000's keys under HKLM\SOFTWARE\Microsoft\MSSQLServer (32-bit
-// view); removing also removes a current SQL Server's (Microsoft SQL Server,
-// both views).
-void remove_sql_server_keys();
+// The control of `window` that has the focus: a combo box when its field has it.
+int focused_control(HWND window);
+
+using test_support::remove_sql_server_keys;
+// SQL Server 2000's keys under HKLM\SOFTWARE\Microsoft\MSSQLServer (32-bit view).
 void seed_sql_server_keys(const std::wstring& default_domain, const std::wstring& data_root);
 
 // A w_main opened (created and run through its open sequence) in a fresh

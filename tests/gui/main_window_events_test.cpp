@@ -94,12 +94,12 @@ TEST_F(MainWindowEventsTest, AltEExitsAndAltIRunsTheInstallation)
 
 TEST_F(MainWindowEventsTest, TabWalksTheFieldsThenInstallBeforeExit)
 {
-    const int expected[] = {sle_sqlserver, sle_sqldbpath, sle_sourcedb, sle_sa, sle_password, cb_1, cb_2, mle_1, cb_selectfile, cb_3,
-                            sle_sqlserver};
-    EXPECT_EQ(GetDlgCtrlID(GetFocus()), sle_sqlserver) << "first in the tab order has the focus";
+    const int expected[] = {sle_sqlserver, sle_sqldbpath, sle_sourcedb, sle_sa, sle_password, cbx_windows_auth, cb_1,
+                            cb_2, mle_1, cb_selectfile, cb_3, sle_sqlserver};
+    EXPECT_EQ(gui_test::focused_control(handle()), sle_sqlserver) << "first in the tab order has the focus";
     for (size_t step = 1; step < std::size(expected); ++step) {
-        gui_test::press_key(*window_, GetDlgCtrlID(GetFocus()), VK_TAB);
-        EXPECT_EQ(GetDlgCtrlID(GetFocus()), expected[step]) << "step " << step;
+        gui_test::press_key(*window_, gui_test::focused_control(handle()), VK_TAB);
+        EXPECT_EQ(gui_test::focused_control(handle()), expected[step]) << "step " << step;
     }
 }
 

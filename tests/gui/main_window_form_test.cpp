@@ -1,4 +1,4 @@
-// w_main as built: caption, size, the 23 controls in list order with their
+// w_main as built: caption, size, the 24 controls in list order with their
 // texts, what the narrowed width leaves visible, masking, the radio group, and
 // which controls keep the visual styles of Common Controls 6.
 #include "gui_test_support.h"
@@ -38,7 +38,7 @@ TEST_F(MainWindowTest, OpensWithTheApplicationsCaptionNarrowedTo3131Units)
     EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
 }
 
-TEST_F(MainWindowTest, Holds23ControlsInListOrderWithTheirTexts)
+TEST_F(MainWindowTest, Holds24ControlsInListOrderWithTheirTexts)
 {
     gui_test::seed_sql_server_keys(L"KORVENA", L"C:\\SQL");
     open_window();
@@ -51,14 +51,15 @@ TEST_F(MainWindowTest, Holds23ControlsInListOrderWithTheirTexts)
         {cb_3, L"Button", L"..."}, {rb_3, L"Button", L"连锁分部"}, {rb_2, L"Button", L"连锁总部"},
         {rb_1, L"Button", L"单店"}, {st_8, L"Static", L"Korvena"}, {st_7, L"Static", L""},
         {mle_1, L"Edit", L"none"}, {st_info, L"Static", L""}, {cb_selectfile, L"Button", L"..."},
-        {sle_sqlserver, L"Edit", nullptr}, {sle_sqldbpath, L"Edit", nullptr}, {sle_sourcedb, L"Edit", nullptr},
+        {sle_sqlserver, L"ComboBox", nullptr}, {sle_sqldbpath, L"Edit", nullptr}, {sle_sourcedb, L"Edit", nullptr},
         {sle_sa, L"Edit", L"sa"}, {sle_password, L"Edit", L""}, {st_6, L"Static", L"密码："},
         {st_5, L"Static", L"系统管理员："}, {st_3, L"Static", L"模板数据库文件："},
         {st_2, L"Static", L"软件数据安装路径："}, {st_4, L"Static", L"服务器名称或IP："},
-        {cb_2, L"Button", L"退出(&E)"}, {cb_1, L"Button", L"安装(&I)"}, {gb_1, L"Button", L""}, {gb_2, L"Button", L""},
+        {cb_2, L"Button", L"退出(&E)"}, {cb_1, L"Button", L"安装(&I)"},
+        {cbx_windows_auth, L"Button", L"Windows 身份验证(&W)"}, {gb_1, L"Button", L""}, {gb_2, L"Button", L""},
     };
-    // The child list runs from the top of the z-order down: list order, so
-    // the frames lie behind what they enclose.
+    // The child list runs from the top of the z-order down: list order, but
+    // the frames lie behind every control, the ones listed after them too.
     HWND child = GetWindow(handle(), GW_CHILD);
     for (const Expected& control : expected) {
         ASSERT_NE(child, nullptr) << "missing control " << control.id;
@@ -71,7 +72,7 @@ TEST_F(MainWindowTest, Holds23ControlsInListOrderWithTheirTexts)
         EXPECT_TRUE(IsWindowEnabled(child)) << control.id;
         child = GetWindow(child, GW_HWNDNEXT);
     }
-    EXPECT_EQ(child, nullptr) << "more than 23 controls";
+    EXPECT_EQ(child, nullptr) << "more than 24 controls";
     EXPECT_EQ(GetWindowLongW(GetDlgItem(handle(), st_8), GWL_STYLE) & SS_TYPEMASK, SS_CENTER);
     EXPECT_EQ(GetWindowLongW(GetDlgItem(handle(), st_4), GWL_STYLE) & SS_TYPEMASK, SS_RIGHT);
 }
@@ -92,6 +93,38 @@ TEST_F(MainWindowTest, TheNarrowedWindowHidesOnlyTheLog)
             EXPECT_LE(rect.right, client.right) << std::wstring(control.name);
         }
     }
+}
+
+TEST_F(MainWindowTest, TheServerListAndTheAuthenticationBoxFitTheFieldsRows)
+{
+    gui_test::seed_sql_server_keys(L"KORVENA", L"C:\\SQL");
+    open_window();
+    const auto rect_of = [this](int id) {
+        RECT rect;
+        GetWindowRect(GetDlgItem(handle(), id), &rect);
+        return rect;
+    };
+    // Closed, the combo box is as tall as the edits it lines up with.
+    const RECT server = rect_of(sle_sqlserver);
+    const RECT data_path = rect_of(sle_sqldbpath);
+    EXPECT_EQ(server.bottom - server.top, data_path.bottom - data_path.top);
+
+    const RECT box = rect_of(cbx_windows_auth);
+    RECT overlap;
+    for (int id : {sle_sa, sle_password}) {
+        const RECT field = rect_of(id);
+        EXPECT_FALSE(IntersectRect(&overlap, &box, &field)) << id;
+    }
+    EXPECT_LE(box.right, server.right);
+    // The label whole, beside its check mark, at this display's scaling.
+    HWND check_box = GetDlgItem(handle(), cbx_windows_auth);
+    HDC dc = GetDC(check_box);
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(check_box, WM_GETFONT, 0, 0)));
+    RECT label{};
+    DrawTextW(dc, L"Windows 身份验证(&W)", -1, &label, DT_CALCRECT | DT_SINGLELINE);
+    ReleaseDC(check_box, dc);
+    EXPECT_LE(label.right + GetSystemMetrics(SM_CXMENUCHECK) + 4, box.right - box.left);
+    EXPECT_LE(label.bottom, box.bottom - box.top);
 }
 
 TEST_F(MainWindowTest, OnlyThePasswordIsMaskedAndOneStoreModeIsChecked)
@@ -123,9 +156,9 @@ TEST_F(MainWindowTest, ColouredRadioButtonsAndGroupBoxesAreDrawnWithoutTheTheme)
     gui_test::seed_sql_server_keys(L"KORVENA", L"C:\\SQL");
     open_window();
     platform::process_pending_messages(*window_);  // the theme changes arrive as messages
-    // A themed radio button or group box would draw its text in the theme's
-    // colour, not the form's blue.
-    for (int id : {rb_1, rb_2, rb_3, gb_1, gb_2}) EXPECT_EQ(GetWindowTheme(GetDlgItem(handle(), id)), nullptr) << id;
+    // A themed radio button, check box or group box would draw its text in
+    // the theme's colour, not the form's.
+    for (int id : {rb_1, rb_2, rb_3, cbx_windows_auth, gb_1, gb_2}) EXPECT_EQ(GetWindowTheme(GetDlgItem(handle(), id)), nullptr) << id;
     if (!IsThemeActive()) GTEST_SKIP() << "no visual style is active in this prefix";
     for (int id : {cb_1, cb_2, sle_sqlserver}) EXPECT_NE(GetWindowTheme(GetDlgItem(handle(), id)), nullptr) << id;
 }

@@ -71,9 +71,9 @@ TEST_F(InstallRunTest, WhileItRunsTheWindowAnswersKeepsItsFieldsAndRefusesToClos
     gui_test::click(*window_, cb_1);
 
     ASSERT_TRUE(window_->installing());
-    for (int id : {cb_1, cb_2, cb_3, cb_selectfile, rb_1, rb_2, rb_3})
+    for (int id : {cb_1, cb_2, cb_3, cb_selectfile, rb_1, rb_2, rb_3, sle_sqlserver, cbx_windows_auth})
         EXPECT_FALSE(enabled(id)) << id;
-    for (int id : {sle_sqlserver, sle_sqldbpath, sle_sourcedb, sle_sa, sle_password})
+    for (int id : {sle_sqldbpath, sle_sourcedb, sle_sa, sle_password})
         EXPECT_TRUE(read_only(id)) << id;
     EXPECT_EQ(control_text(handle(), st_info), L"正在连接数据库服务器...");
 
@@ -93,9 +93,9 @@ TEST_F(InstallRunTest, WhileItRunsTheWindowAnswersKeepsItsFieldsAndRefusesToClos
     const auto boxes = gui_test::message_boxes(prompts_);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_TRUE(boxes[1].text.starts_with(L"不能连接到数据库。")) << testing::PrintToString(boxes[1].text);
-    for (int id : {cb_1, cb_2, cb_3, cb_selectfile, rb_1, rb_2, rb_3})
+    for (int id : {cb_1, cb_2, cb_3, cb_selectfile, rb_1, rb_2, rb_3, sle_sqlserver, cbx_windows_auth, sle_sa, sle_password})
         EXPECT_TRUE(enabled(id)) << id;
-    for (int id : {sle_sqlserver, sle_sqldbpath, sle_sourcedb, sle_sa, sle_password})
+    for (int id : {sle_sqldbpath, sle_sourcedb, sle_sa, sle_password})
         EXPECT_FALSE(read_only(id)) << id;
     EXPECT_EQ(SendMessageW(handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
     SendMessageW(handle(), WM_CLOSE, 0, 0);

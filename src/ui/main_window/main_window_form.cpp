@@ -27,8 +27,9 @@ constexpr auto button = ControlKind::command_button;
 constexpr auto radio = ControlKind::radio_button;
 constexpr auto label = ControlKind::static_text;
 constexpr auto edit = ControlKind::single_line_edit;
+constexpr auto combo = ControlKind::drop_down_combo;
 
-const std::array<ControlSpec, 23> controls{{
+const std::array<ControlSpec, 24> controls{{
     {cb_3, L"cb_3", button, L"...", 2958, 816, 101, 84, song(9), platform_colour, platform_colour, 30},
     {rb_3, L"rb_3", radio, L"连锁分部", 1646, 416, 407, 76, song(11), blue, inactive_border, 0, group_start},
     {rb_2, L"rb_2", radio, L"连锁总部", 914, 416, 407, 76, song(11), blue, inactive_border, 0},
@@ -39,11 +40,11 @@ const std::array<ControlSpec, 23> controls{{
      scroll_bars | sunken_border},
     {st_info, L"st_info", label, L"", 27, 1328, 3067, 208, song(11), blue, light_blue, 0, box_border | align_centre},
     {cb_selectfile, L"cb_selectfile", button, L"...", 2958, 916, 101, 84, song(9), platform_colour, platform_colour, 20},
-    {sle_sqlserver, L"sle_sqlserver", edit, L"", 617, 604, 2437, 84, song(10), window_text, white, 10, sunken_border},
+    {sle_sqlserver, L"sle_sqlserver", combo, L"", 617, 604, 2437, 84, song(10), window_text, white, 10, sunken_border},
     {sle_sqldbpath, L"sle_sqldbpath", edit, L"", 617, 812, 2331, 84, song(10), window_text, white, 10, sunken_border},
     {sle_sourcedb, L"sle_sourcedb", edit, L"", 617, 916, 2331, 84, song(10), window_text, white, 10, sunken_border},
-    {sle_sa, L"sle_sa", edit, L"", 617, 1020, 2162, 84, song(10), window_text, white, 10, sunken_border},
-    {sle_password, L"sle_password", edit, L"", 617, 1124, 2162, 84, song(10), window_text, white, 10, sunken_border | password},
+    {sle_sa, L"sle_sa", edit, L"", 617, 1020, 1400, 84, song(10), window_text, white, 10, sunken_border},
+    {sle_password, L"sle_password", edit, L"", 617, 1124, 1400, 84, song(10), window_text, white, 10, sunken_border | password},
     {st_6, L"st_6", label, L"密码：", 55, 1136, 594, 72, fangsong_10, window_text, light_grey, 0, align_right},
     {st_5, L"st_5", label, L"系统管理员：", 55, 1024, 594, 72, fangsong_10, window_text, light_grey, 0, align_right},
     {st_3, L"st_3", label, L"模板数据库文件：", 55, 928, 594, 72, fangsong_10, window_text, light_grey, 0, align_right},
@@ -53,6 +54,9 @@ const std::array<ControlSpec, 23> controls{{
     {cb_1, L"cb_1", button, L"安装(&I)", 2377, 1540, 320, 100, song(9), platform_colour, platform_colour, 10},
     {gb_1, L"gb_1", ControlKind::group_box, L"", 27, 532, 3067, 768, song(11), blue, light_grey, 20},
     {gb_2, L"gb_2", ControlKind::group_box, L"", 27, 352, 3067, 184, song(11), blue, inactive_border, 30},
+    // On the password's row, so that Tab reaches it right after the password.
+    {cbx_windows_auth, L"cbx_windows_auth", ControlKind::check_box, L"Windows 身份验证(&W)", 2100, 1124, 954, 84,
+     fangsong_10, window_text, light_grey, 10},
 }};
 
 const platform::FormSpec form{L"Korvena.w_main", L"Untitled", platform::FormSpec::Frame::dialog_with_close_box,

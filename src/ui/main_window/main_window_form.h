@@ -1,5 +1,5 @@
-// The form of w_main: its window and its 23 controls, in list order, with the
-// stable control IDs 101..123 that drivers and tests find them by.
+// The form of w_main: its window and its 24 controls, in list order, with the
+// stable control IDs 101..124 that drivers and tests find them by.
 #pragma once
 
 #include "platform/form.h"
@@ -17,7 +17,7 @@ enum MainWindowControl : int {
     mle_1 = 107,          // InstallLog
     st_info = 108,        // status line
     cb_selectfile = 109,  // "..." browse for the template database file
-    sle_sqlserver = 110,
+    sle_sqlserver = 110,  // the server: typed, or one of this computer's instances picked
     sle_sqldbpath = 111,
     sle_sourcedb = 112,
     sle_sa = 113,
@@ -31,6 +31,7 @@ enum MainWindowControl : int {
     cb_1 = 121,           // Install
     gb_1 = 122,           // frame of the five fields
     gb_2 = 123,           // frame of the store-mode buttons
+    cbx_windows_auth = 124,  // the administrator connects with Windows authentication
 };
 
 inline constexpr int main_window_width = 4558;     // design width, log box included

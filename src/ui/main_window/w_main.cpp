@@ -2,6 +2,7 @@
 // and the install form it offers the pipeline.
 #include "w_main.h"
 
+#include "app/machine_defaults.h"
 #include "confirm_dialog/w_input_check_num.h"
 #include "install/server/progress.h"
 #include "install/wf_installdb.h"
@@ -20,15 +21,20 @@ const std::wstring browse_caption = L"Select Database File";
 constexpr unsigned progress_timer = 1;
 constexpr unsigned progress_interval_ms = 100;
 
-// What cannot change while an install runs: the buttons, the store mode.
-constexpr int locked_buttons[] = {cb_1, cb_2, cb_3, cb_selectfile, rb_1, rb_2, rb_3};
-constexpr int locked_fields[] = {sle_sqlserver, sle_sqldbpath, sle_sourcedb, sle_sa, sle_password};
+// What cannot change while an install runs: the buttons, the store mode,
+// the server and how to log in to it. A combo box cannot be read-only as a
+// whole: its list would still change its text.
+constexpr int disabled_while_installing[] = {cb_1, cb_2, cb_3, cb_selectfile, rb_1, rb_2, rb_3,
+                                             sle_sqlserver, cbx_windows_auth};
+constexpr int read_only_while_installing[] = {sle_sqldbpath, sle_sourcedb, sle_sa, sle_password};
 
 // The fields as the log file's header gives them; never the password.
 std::wstring described(const install::InstallForm& form)
 {
     return L"window: server " + form.server_name() + L", data path " + form.data_path() + L", template " +
-           form.template_file() + L", login " + form.admin_login() + L", store mode " +
+           form.template_file() +
+           (form.windows_authentication() ? L", Windows authentication" : L", login " + form.admin_login()) +
+           L", store mode " +
            (form.store_mode() ? install::store_mode_word(*form.store_mode()) : L"none");
 }
 
@@ -66,8 +72,25 @@ void w_main::on_clicked(int control_id)
     case cb_selectfile: browse_template_file(); break;
     case cb_1: install(); break;
     case cb_2: close(); break;
+    case cbx_windows_auth: use_windows_authentication(checked(cbx_windows_auth)); break;
     default: break;
     }
+}
+
+void w_main::on_choice_picked(int control_id)
+{
+    const std::optional<size_t> picked = chosen(control_id);
+    if (control_id != sle_sqlserver || !picked || *picked >= instances_.size()) return;
+    const app::SqlServerInstance& instance = instances_[*picked];
+    set_text(sle_sqldbpath, app::data_path_of(&instance));
+    use_windows_authentication(instance.login_mode == app::windows_authentication_only);
+}
+
+void w_main::use_windows_authentication(bool used)
+{
+    set_checked(cbx_windows_auth, used);
+    set_enabled(sle_sa, !used);
+    set_enabled(sle_password, !used);
 }
 
 void w_main::browse_data_path()
@@ -121,9 +144,9 @@ void w_main::lock_for_install(bool locked)
 {
     if (locked)
         focus_before_install_ = focused_control();
-    for (int id : locked_buttons)
+    for (int id : disabled_while_installing)
         set_enabled(id, !locked);
-    for (int id : locked_fields)
+    for (int id : read_only_while_installing)
         set_read_only(id, locked);
     if (locked) {
         start_timer(progress_timer, progress_interval_ms);
@@ -167,7 +190,7 @@ std::wstring w_main::data_path() const { return text(sle_sqldbpath); }
 std::wstring w_main::template_file() const { return text(sle_sourcedb); }
 std::wstring w_main::admin_login() const { return text(sle_sa); }
 std::wstring w_main::admin_password() const { return text(sle_password); }
-bool w_main::windows_authentication() const { return false; }
+bool w_main::windows_authentication() const { return checked(cbx_windows_auth); }
 
 std::optional<install::StoreMode> w_main::store_mode() const
 {

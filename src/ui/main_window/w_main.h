@@ -1,12 +1,16 @@
 // w_main: the installer form. Opens with the application's name as caption,
 // narrowed so that the log box is out of sight, and filled from the machine
-// (wf_init); the browse buttons fill the two path fields, Install runs the
+// (wf_init); picking one of the computer's SQL Server instances fills the
+// data path and the authentication choice from its settings, Windows
+// authentication greys the login and password, the browse buttons fill the
+// two path fields, Install runs the
 // install pipeline on a worker thread while the window stays responsive,
 // Exit and the close box close it when no install is running.
 #pragma once
 
 #include "app/application.h"
 #include "app/install_settings.h"
+#include "app/sql_server_instances.h"
 #include "install/install_form.h"
 #include "install/record/run_journal.h"
 #include "platform/log_file.h"
@@ -20,6 +24,7 @@
 
 #include <exception>
 #include <memory>
+#include <vector>
 
 namespace ui {
 
@@ -50,6 +55,7 @@ public:
 protected:
     void on_open() override;
     void on_clicked(int control_id) override;
+    void on_choice_picked(int control_id) override;
     bool on_close_request() override;
     bool on_end_session_query() override;
     void on_timer(unsigned id) override;
@@ -58,6 +64,9 @@ private:
     // Loads InstallSettings and writes the five fields' defaults; tells the
     // operator when no SQL Server is installed.
     void wf_init();
+    // Checks or clears cbx_windows_auth; the login and password it makes
+    // unused are greyed.
+    void use_windows_authentication(bool used);
     void browse_data_path();
     void browse_template_file();
     void install();
@@ -69,6 +78,7 @@ private:
     app::Application& application_;
     platform::Prompts& prompts_;
     app::InstallSettings settings_;  // is_dbname, is_logid, is_pass
+    std::vector<app::SqlServerInstance> instances_;  // sle_sqlserver's list, in its order
 
     std::wstring status_caption_;     // st_info's text without the share done
     bool install_enabled_ = true;     // cb_1 as the pipeline left it, shown once no install runs

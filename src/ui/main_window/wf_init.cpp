@@ -4,14 +4,21 @@
 
 #include "app/machine_defaults.h"
 #include "main_window_form.h"
+#include "platform/machine.h"
 
 namespace ui {
 
 void w_main::wf_init()
 {
     settings_ = app::load_install_settings(application_.gs_dbname);
-    const app::MachineDefaults defaults = app::machine_defaults(settings_.is_dbname);
+    app::MachineDefaults defaults = app::machine_defaults(settings_.is_dbname);
 
+    instances_ = std::move(defaults.instances);
+    const std::wstring computer = platform::computer_name();
+    std::vector<std::wstring> choices;
+    for (const app::SqlServerInstance& instance : instances_)
+        choices.push_back(app::server_field_text(instance, computer));
+    set_choices(sle_sqlserver, choices);
     set_text(sle_sqlserver, defaults.server_name);
     // The notice neither stops the initialisation nor disables anything.
     if (!defaults.sql_server_found) prompts_.message_box(app::sql_server_missing_title, app::sql_server_missing_text);
@@ -19,6 +26,7 @@ void w_main::wf_init()
     set_text(sle_sourcedb, defaults.template_file);
     set_text(sle_sa, defaults.admin_login);
     set_text(sle_password, defaults.admin_password);
+    use_windows_authentication(defaults.windows_authentication);
 }
 
 }  // namespace ui

@@ -51,6 +51,11 @@ std::optional<Step> parse_step(const std::wstring& argument) {
         if (!id) return std::nullopt;
         return Step{StepKind::read_text, *id, {}, argument};
     }
+    if (argument.starts_with(L"checked:")) {
+        const auto id = parse_control_id(argument.substr(8));
+        if (!id) return std::nullopt;
+        return Step{StepKind::read_checked, *id, {}, argument};
+    }
     if (argument.starts_with(L"click:")) {
         const auto id = parse_control_id(argument.substr(6));
         if (!id) return std::nullopt;

@@ -9,6 +9,8 @@
 //   log                print "log<TAB>" and the whole progress log
 //   install-enabled    print "install-enabled<TAB>1" or "...0"
 //   text:ID            print "text<TAB>" and the text of the main window's control ID
+//   checked:ID         print "checked<TAB>1" when the main window's check box ID
+//                      is checked, else "checked<TAB>0"
 //   message            wait for a message box, print "message<TAB>title<TAB>text", press OK
 //   code-right         wait for the check-code dialog, print "code<TAB>" and the
 //                      shown code, type it and press OK
@@ -40,6 +42,7 @@ enum class StepKind {
     read_log,
     read_install_enabled,
     read_text,
+    read_checked,
     answer_message,
     code_right,
     code_wrong,
@@ -51,7 +54,7 @@ enum class StepKind {
 
 struct Step {
     StepKind kind;
-    int control_id = 0;  // set_text, click, read_text
+    int control_id = 0;  // set_text, click, read_text, read_checked
     std::wstring text;   // set_text
     std::wstring source; // the argument as given, for reports
 };

@@ -39,6 +39,7 @@ bool StepRunner::run(const Step& step) {
         case StepKind::read_status: return print_control_text(step, status_line_id, L"status");
         case StepKind::read_log: return print_control_text(step, log_id, L"log");
         case StepKind::read_text: return print_control_text(step, step.control_id, L"text");
+        case StepKind::read_checked: return print_checked(step);
         case StepKind::read_install_enabled:
             if (!require_main_window(step)) return false;
             if (!wait_until_not_installing(GetTickCount() + timeout_ms_)) return fail(step, L"the install did not end");
@@ -106,6 +107,16 @@ bool StepRunner::print_control_text(const Step& step, int control_id, const wcha
     const auto text = read_text(GetDlgItem(main_window_, control_id), timeout_ms_);
     if (!text) return fail(step, L"the window did not answer");
     print_observation({label, *text});
+    return true;
+}
+
+bool StepRunner::print_checked(const Step& step) {
+    if (!require_main_window(step)) return false;
+    HWND button = GetDlgItem(main_window_, step.control_id);
+    if (!button) return fail(step, L"no such control");
+    const auto checked = read_checked(button, timeout_ms_);
+    if (!checked) return fail(step, L"the window did not answer");
+    print_observation({L"checked", *checked ? L"1" : L"0"});
     return true;
 }
 

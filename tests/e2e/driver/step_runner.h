@@ -24,6 +24,7 @@ private:
     bool set_text(const Step& step);
     bool click(const Step& step);
     bool print_control_text(const Step& step, int control_id, const wchar_t* label);
+    bool print_checked(const Step& step);
     bool answer_message(const Step& step);
     bool answer_message_box(const Step& step, DWORD deadline);
     bool answer_check_dialog(const Step& step);

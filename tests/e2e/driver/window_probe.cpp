@@ -65,6 +65,12 @@ bool write_text(HWND control, const std::wstring& text, DWORD timeout_ms) {
                                timeout_ms, &result) != 0;
 }
 
+std::optional<bool> read_checked(HWND button, DWORD timeout_ms) {
+    DWORD_PTR state = 0;
+    if (!SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_NORMAL, timeout_ms, &state)) return std::nullopt;
+    return state == BST_CHECKED;
+}
+
 void press(HWND button) { SendNotifyMessageW(button, BM_CLICK, 0, 0); }
 
 bool answers(HWND window, DWORD timeout_ms) {

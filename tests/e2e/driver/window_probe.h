@@ -29,6 +29,8 @@ std::wstring caption_of(HWND window);
 // answer within `timeout_ms` (it is busy outside a message loop).
 std::optional<std::wstring> read_text(HWND control, DWORD timeout_ms);
 bool write_text(HWND control, const std::wstring& text, DWORD timeout_ms);
+// Whether the check box is checked; nullopt when its owner did not answer.
+std::optional<bool> read_checked(HWND button, DWORD timeout_ms);
 
 // Presses a button the way a click does (BM_CLICK). It is sent without
 // waiting, ahead of anything posted, so a later answered message proves

@@ -4,9 +4,7 @@
 #include "app/machine_defaults.h"
 
 #include "platform/machine.h"
-#include "platform/registry.h"
-
-#include <windows.h>
+#include "sql_server_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -15,26 +13,10 @@
 namespace {
 
 using platform::RegistryView;
+using test_support::remove_sql_server_keys;
+using test_support::write_value;
 
 const std::wstring instance_names_key = L"SOFTWARE\\Microsoft\\Microsoft SQL Server\\Instance Names\\SQL";
-
-void remove_tree(REGSAM view, const wchar_t* parent, const wchar_t* subkey)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, parent, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) return;
-    RegDeleteTreeW(key, subkey);
-    RegCloseKey(key);
-}
-
-// Every SQL Server key these cases write, in both views.
-void remove_sql_server_keys()
-{
-    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-        remove_tree(view, L"SOFTWARE\\Microsoft", L"Microsoft SQL Server");
-        remove_tree(view, L"SOFTWARE\\Microsoft\\MSSQLServer", L"MSSQLServer");
-        remove_tree(view, L"SOFTWARE\\Microsoft\\MSSQLServer", L"Setup");
-    }
-}
 
 // One SQL Server's keys; an empty text leaves that value unwritten.
 struct OldKeys {
@@ -46,22 +28,16 @@ struct CurrentKeys {
     std::wstring data_root;
 };
 
-void write(RegistryView view, const std::wstring& key, const std::wstring& name, const std::wstring& value)
-{
-    if (value.empty()) return;
-    ASSERT_TRUE(platform::write_machine_string(view, key, name, value).succeeded);
-}
-
 void seed(const OldKeys& old_keys, const CurrentKeys& keys64, const CurrentKeys& keys32)
 {
-    write(RegistryView::bits32, L"SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer", L"DefaultDomain",
-          old_keys.default_domain);
-    write(RegistryView::bits32, L"SOFTWARE\\Microsoft\\MSSQLServer\\Setup", L"SQLDataRoot", old_keys.data_root);
+    write_value(RegistryView::bits32, L"SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer", L"DefaultDomain",
+                old_keys.default_domain);
+    write_value(RegistryView::bits32, L"SOFTWARE\\Microsoft\\MSSQLServer\\Setup", L"SQLDataRoot", old_keys.data_root);
     for (const auto& [view, keys] : {std::pair{RegistryView::bits64, keys64}, std::pair{RegistryView::bits32, keys32}}) {
-        write(view, instance_names_key, L"MSSQLSERVER", keys.instance_id);
+        write_value(view, instance_names_key, L"MSSQLSERVER", keys.instance_id);
         if (!keys.instance_id.empty() && keys.instance_id != L" ")
-            write(view, L"SOFTWARE\\Microsoft\\Microsoft SQL Server\\" + keys.instance_id + L"\\Setup",
-                  L"SQLDataRoot", keys.data_root);
+            write_value(view, L"SOFTWARE\\Microsoft\\Microsoft SQL Server\\" + keys.instance_id + L"\\Setup",
+                        L"SQLDataRoot", keys.data_root);
     }
 }
 
@@ -111,32 +87,7 @@ TEST_F(MachineDefaultsTest, OldKeysWinThenTheDefaultInstance64BitThen32Bit)
     }
 }
 
-// An instance as a current SQL Server registers it, with its settings.
-struct Instance {
-    RegistryView view;
-    std::wstring name;
-    std::wstring id;
-    std::wstring data_root;
-    uint32_t login_mode = 2;
-    uint32_t tcp_enabled = 1;
-    std::wstring tcp_port;
-    std::wstring tcp_dynamic_ports = L"0";
-};
-
-void register_instance(const Instance& instance)
-{
-    const std::wstring root = L"SOFTWARE\\Microsoft\\Microsoft SQL Server\\" + instance.id;
-    write(instance.view, instance_names_key, instance.name, instance.id);
-    write(instance.view, root + L"\\Setup", L"SQLDataRoot", instance.data_root);
-    ASSERT_TRUE(platform::write_machine_dword(instance.view, root + L"\\MSSQLServer", L"LoginMode", instance.login_mode)
-                    .succeeded);
-    const std::wstring tcp = root + L"\\MSSQLServer\\SuperSocketNetLib\\Tcp";
-    ASSERT_TRUE(platform::write_machine_dword(instance.view, tcp, L"Enabled", instance.tcp_enabled).succeeded);
-    ASSERT_TRUE(platform::write_machine_string(instance.view, tcp + L"\\IPAll", L"TcpPort", instance.tcp_port).succeeded);
-    ASSERT_TRUE(platform::write_machine_string(instance.view, tcp + L"\\IPAll", L"TcpDynamicPorts",
-                                               instance.tcp_dynamic_ports)
-                    .succeeded);
-}
+using test_support::Instance;
 
 TEST_F(MachineDefaultsTest, EveryInstanceOfBothViewsTheDefaultOneFirstThenExpress)
 {
@@ -164,7 +115,7 @@ TEST_F(MachineDefaultsTest, EveryInstanceOfBothViewsTheDefaultOneFirstThenExpres
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         remove_sql_server_keys();
-        for (const Instance& instance : row.instances) ASSERT_NO_FATAL_FAILURE(register_instance(instance));
+        for (const Instance& instance : row.instances) ASSERT_NO_FATAL_FAILURE(test_support::register_instance(instance));
         const app::MachineDefaults defaults = app::machine_defaults(L"mirvox");
         std::vector<std::wstring> listed;
         for (const app::SqlServerInstance& instance : defaults.instances) listed.push_back(instance.name);
