@@ -4,6 +4,8 @@
 #include "database_files.h"
 #include "datetime.h"
 #include "messages.h"
+#include "server_edition.h"
+#include "service_access.h"
 #include "windows_paths.h"
 
 #include <cerrno>
@@ -36,23 +38,45 @@ DatabaseFile described_file(const FileSpec& clause, std::filesystem::path host_p
     return file;
 }
 
-std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatabaseStatement& create) {
+// Why the server cannot make this file: its service account may not open the
+// folder, or new_file_problem's reasons.
+std::optional<ServerMessage> file_problem(StatementContext& context, const std::u16string& filename,
+                                          const std::optional<std::filesystem::path>& host) {
+    if (!service_may_open(filename, context.options))
+        return server_message(5123, {.path = filename, .os_error = os_access_denied});
+    return new_file_problem(host, filename);
+}
+
+// Without file specifications the files go to the server's default data and
+// log folders; one that no drive holds is the state folder's, as master's
+// files are.
+std::vector<PlannedFile> plan_default_files(StatementContext& context, const CreateDatabaseStatement& create) {
     std::vector<PlannedFile> planned;
-    if (create.data_files.empty()) {
-        // Without file specifications the files go to the server's own data folder.
-        const auto folder = context.options.state_dir / "data";
-        std::filesystem::create_directories(folder);
-        for (const auto& [suffix, kind] : {std::pair{u".mdf", FileKind::data}, std::pair{u"_log.ldf", FileKind::log}}) {
-            const auto host = folder / to_utf8(create.name + suffix);
-            const std::u16string logical = kind == FileKind::data ? create.name : create.name + u"_log";
-            planned.push_back({described_file({.logical = logical, .filename = from_utf8(host.string())}, host, kind), default_file_size});
-        }
-        return planned;
+    const struct {
+        const std::u16string& folder;
+        std::u16string suffix;
+        FileKind kind;
+    } files[] = {{context.options.default_data_path, u".mdf", FileKind::data},
+                 {context.options.default_log_path, u"_log.ldf", FileKind::log}};
+    for (const auto& file : files) {
+        const std::u16string filename = file.folder + create.name + file.suffix;
+        auto host = map_windows_path(filename, context.options.drives);
+        if (!host) host = context.options.state_dir / "data" / to_utf8(create.name + file.suffix);
+        std::filesystem::create_directories(host->parent_path());
+        if (auto problem = file_problem(context, filename, host)) fail({*problem, server_message(1802)});
+        const std::u16string logical = file.kind == FileKind::data ? create.name : create.name + u"_log";
+        planned.push_back({described_file({.logical = logical, .filename = filename}, *host, file.kind), default_file_size});
     }
+    return planned;
+}
+
+std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatabaseStatement& create) {
+    if (create.data_files.empty()) return plan_default_files(context, create);
+    std::vector<PlannedFile> planned;
     auto add = [&](const std::vector<FileSpec>& specs, FileKind kind) {
         for (const auto& spec : specs) {
             const auto host = map_windows_path(spec.filename, context.options.drives);
-            if (auto problem = new_file_problem(host, spec.filename)) fail({*problem, server_message(1802)});
+            if (auto problem = file_problem(context, spec.filename, host)) fail({*problem, server_message(1802)});
             planned.push_back({described_file(spec, *host, kind), spec.size_bytes > 0 ? spec.size_bytes : default_file_size});
         }
     };
@@ -64,10 +88,22 @@ std::vector<PlannedFile> plan_files(StatementContext& context, const CreateDatab
         const auto host = data.file.host_path.parent_path() / to_utf8(create.name + u"_log.ldf");
         const auto slash = data.file.filename.find_last_of(u"\\/");
         const std::u16string filename = data.file.filename.substr(0, slash + 1) + create.name + u"_log.ldf";
-        if (auto problem = new_file_problem(host, filename)) fail({*problem, server_message(1802)});
+        if (auto problem = file_problem(context, filename, host)) fail({*problem, server_message(1802)});
         planned.push_back({described_file({.logical = create.name + u"_log", .filename = filename}, host, FileKind::log), default_file_size});
     }
     return planned;
+}
+
+// Express holds a database's data files together within its limit; the log
+// does not count. CREATE DATABASE over it fails with 1827.
+void check_size_limit(StatementContext& context, const std::vector<PlannedFile>& planned) {
+    const auto limit_mb = database_size_limit_mb(context.options.edition,
+                                                 release_of(context.options.product_version.version));
+    if (!limit_mb) return;
+    int64_t data_bytes = 0;
+    for (const auto& plan : planned)
+        if (plan.file.kind == FileKind::data) data_bytes += plan.size_bytes;
+    if (data_bytes > (*limit_mb << 20)) fail(server_message(1827, {.count = *limit_mb}));
 }
 
 // A drive without room for its files fails the creation as SQL Server does
@@ -92,6 +128,7 @@ Outcome run_create_database(StatementContext& context, const CreateDatabaseState
     if (context.catalog.find_database(create.name) || context.catalog.is_restoring(create.name))
         fail(server_message(1801, {.name = create.name}));
     const auto planned = plan_files(context, create);
+    check_size_limit(context, planned);
     SpaceReservation space(context.drive_space, space_needed(context, planned));
 
     std::vector<std::filesystem::path> created;
@@ -112,6 +149,8 @@ Outcome run_create_database(StatementContext& context, const CreateDatabaseState
     database.name = create.name;
     database.dbid = context.catalog.free_dbid();
     database.created = local_now();
+    // The database belongs to the login that made it; dbo maps to it.
+    if (const Login* creator = context.catalog.find_login(context.session().login)) database.owner_sid = creator->sid;
     for (const auto& plan : planned) database.files.push_back(plan.file);
     context.catalog.databases.emplace(database.name, std::move(database));
     context.save();
@@ -123,7 +162,15 @@ Outcome run_drop_database(StatementContext& context, const DropDatabaseStatement
     const Database* database = context.catalog.find_database(drop.name);
     if (!database) fail(server_message(3701, {.name = drop.name}));
     if (is_system_database(database->name)) fail(server_message(3708, {.name = database->name}));
-    if (context.catalog.database_in_use(database->name) || context.catalog.is_restoring(database->name)) fail(server_message(3702, {.name = database->name}));
+    // A session in it, even the one dropping it, keeps it; so does a single
+    // user's hold from elsewhere (state 4, as SQL Server shows that case).
+    if (context.catalog.database_in_use(database->name) || context.catalog.is_restoring(database->name))
+        fail(server_message(3702, {.name = database->name}));
+    if (database->holder && *database->holder != context.spid) {
+        ServerMessage held = server_message(3702, {.name = database->name});
+        held.state = 4;
+        fail(held);
+    }
     for (const auto& file : database->files) {
         if (file.host_path.empty()) continue;
         give_back(context.drive_space, file.filename, file.host_path);
