@@ -146,7 +146,8 @@ void drop_login(StatementContext& context, const std::u16string& name, const Ser
     const Login& login = existing_login(context, name, missing);
     if (login.sid == kSaSid) fail(raised_by(server_message(15405, {.name = login.name}), procedure));
     for (const auto& [spid, session] : context.catalog.sessions)
-        if (equals_ci(session.login, name)) fail(raised_by(server_message(15434, {.name = login.name}), procedure));
+        if (!session.ended && equals_ci(session.login, name))
+            fail(raised_by(server_message(15434, {.name = login.name}), procedure));
     for (const auto& [database_name, database] : context.catalog.databases)
         if (database.owner_sid == login.sid) fail(raised_by(server_message(15174, {.name = login.name}), procedure));
     // Users mapped to the login stay, orphaned, as DROP LOGIN documents.

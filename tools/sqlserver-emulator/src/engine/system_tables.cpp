@@ -52,6 +52,7 @@ TableSnapshot sysprocesses(const Catalog& catalog) {
                          {u"loginame", ColumnType::nvarchar, 128}},
                         {}};
     for (const auto& [spid, session] : catalog.sessions) {
+        if (session.ended) continue;  // its connection is closing
         const auto database = catalog.databases.find(session.database);
         const int32_t dbid = database == catalog.databases.end() ? 0 : database->second.dbid;
         table.rows.push_back({spid, dbid, session.login});
