@@ -149,6 +149,7 @@ Outcome run_create_database(StatementContext& context, const CreateDatabaseState
     database.name = create.name;
     database.dbid = context.catalog.free_dbid();
     database.created = local_now();
+    database.compatibility_level = context.options.product_version.version.major * 10;
     // The database belongs to the login that made it; dbo maps to it.
     if (const Login* creator = context.catalog.find_login(context.session().login)) database.owner_sid = creator->sid;
     for (const auto& plan : planned) database.files.push_back(plan.file);
