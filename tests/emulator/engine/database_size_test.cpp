@@ -1,6 +1,6 @@
-// Express's limit on a database's data files, and databases made large but
-// kept sparse: their backups hold what is written, their restores take the
-// full size.
+// Express's limit on a database's data files, at creation and growth, and
+// databases made large but kept sparse: their backups hold what is written,
+// their restores take the full size.
 #include "engine_fixture.h"
 #include "text.h"
 
@@ -70,6 +70,30 @@ TEST_F(DatabaseSizeTest, ExpressKeepsEachDatabasesDataFilesWithinItsLimit) {
                                          to_u16(*c.refused_over_mb) + u" MB per database.");
         EXPECT_TRUE(std::filesystem::is_empty(drive_d() / "data"));
     }
+}
+
+TEST_F(DatabaseSizeTest, ExpressStopsAFileGrowingPastItsLimit) {
+    start_as(Edition::express);
+    ok(sa_, create(u"shop", u"6GB", u"1MB"));
+    const struct {
+        std::u16string size;
+        std::vector<int32_t> refused;
+    } steps[] = {
+        {u"11GB", {1827}},
+        {u"9GB", {}},
+        {u"8GB", {5039}},
+        {u"10241MB", {1827}},
+        {u"10GB", {}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(utf8(step.size));
+        const auto sink = run(sa_, u"ALTER DATABASE shop MODIFY FILE (NAME = N'shop_0', SIZE = " + step.size + u")");
+        EXPECT_EQ(sink.message_numbers(), step.refused);
+    }
+    EXPECT_EQ(std::filesystem::file_size(drive_d() / "data" / "shop_0.mdf"), uint64_t{10} << 30);
+    EXPECT_EQ(run(sa_, u"ALTER DATABASE shop MODIFY FILE (NAME = N'shop_log', SIZE = 20GB)").messages.size(), 0u);
+    EXPECT_EQ(run(sa_, u"ALTER DATABASE shop MODIFY FILE (NAME = nothing, SIZE = 1GB)").error_text(),
+              u"MODIFY FILE failed. File 'nothing' does not exist.");
 }
 
 TEST_F(DatabaseSizeTest, ALargeEmptyDatabaseBacksUpSmallAndRestoresToItsFullSize) {

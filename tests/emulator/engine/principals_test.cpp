@@ -94,7 +94,8 @@ TEST_F(PrincipalsTest, SidAndHashPutALoginBackSoItsUserMapsAgain) {
     EXPECT_EQ(hash[0], 0x02);
     EXPECT_EQ(clerk[8], Value(std::u16string(u"mirvox")));
     EXPECT_EQ(clerk[11], Value(0));
-    EXPECT_EQ(row(sa_, u"select d.sid from mirvox.sys.database_principals d where d.name = 'clerk'")[0], Value(sid));
+    EXPECT_EQ(row(sa_, u"select d.name from mirvox.sys.database_principals d where d.sid = " + hex_text(sid))[0],
+              Value(std::u16string(u"clerk")));
 
     const int till = login(u"clerk", u"Till#2026");
     EXPECT_EQ(row(till, u"select USER_NAME(), CURRENT_USER, SUSER_SNAME(), SUSER_SNAME(" + hex_text(sid) + u")"),

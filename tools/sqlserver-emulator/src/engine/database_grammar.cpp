@@ -178,11 +178,28 @@ void Grammar::restore_option(RestoreStatement& restore) {
 }
 
 // ALTER DATABASE name SET SINGLE_USER | MULTI_USER [WITH ROLLBACK IMMEDIATE |
-// ROLLBACK AFTER n [SECONDS] | NO_WAIT]. Other options, RESTRICTED_USER and
-// CURRENT are not implemented.
-AlterDatabaseStatement Grammar::alter_database() {
+// ROLLBACK AFTER n [SECONDS] | NO_WAIT], or ALTER DATABASE name MODIFY FILE
+// (NAME = logical, SIZE = size). Other options, RESTRICTED_USER and CURRENT
+// are not implemented.
+StatementBody Grammar::alter_database() {
     if (is_word(current(), u"CURRENT")) throw Unsupported{};
     AlterDatabaseStatement alter{name()};
+    if (accept_word(u"MODIFY")) {
+        if (!accept_word(u"FILE")) throw Unsupported{};
+        ModifyFileStatement modify{alter.database, {}, 0};
+        expect_symbol(u"(");
+        expect_word(u"NAME");
+        expect_symbol(u"=");
+        modify.logical = is_string_token(current()) ? string_literal() : name();
+        expect_symbol(u",");
+        if (!accept_word(u"SIZE")) throw Unsupported{};
+        expect_symbol(u"=");
+        modify.size_bytes = file_size();
+        if (is_symbol(current(), u",")) throw Unsupported{};  // MAXSIZE, FILEGROWTH, FILENAME
+        expect_symbol(u")");
+        finish();
+        return modify;
+    }
     if (!accept_word(u"SET")) throw Unsupported{};
     if (accept_word(u"SINGLE_USER")) alter.access = UserAccess::single_user;
     else if (accept_word(u"MULTI_USER")) alter.access = UserAccess::multi_user;

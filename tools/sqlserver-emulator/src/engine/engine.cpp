@@ -119,6 +119,7 @@ struct Engine::Impl {
                 else if constexpr (std::is_same_v<T, CreateUserStatement>) return run_create_user(context, body);
                 else if constexpr (std::is_same_v<T, DropUserStatement>) return run_drop_user(context, body);
                 else if constexpr (std::is_same_v<T, AlterDatabaseStatement>) return run_alter_database(context, body);
+                else if constexpr (std::is_same_v<T, ModifyFileStatement>) return run_modify_file(context, body);
                 else if constexpr (std::is_same_v<T, KillStatement>) return run_kill(context, body);
                 else if constexpr (std::is_same_v<T, MalformedBatch>) fail(server_message(102, {.name = body.near}));
                 else fail(not_supported(statement.text));

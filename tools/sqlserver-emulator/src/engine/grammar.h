@@ -52,7 +52,7 @@ private:
     BackupInformationStatement backup_information(BackupInformationStatement::Kind kind);
     void restore_option(RestoreStatement& restore);
     int64_t file_size();
-    AlterDatabaseStatement alter_database();
+    StatementBody alter_database();
 
     // security_grammar.cpp: logins, server roles, users, KILL.
     CreateLoginStatement create_login();

@@ -109,13 +109,11 @@ std::map<char, int64_t> space_needed(StatementContext& context, const std::vecto
 // Express refuses a restore whose data files would pass its limit, as it
 // refuses such a CREATE DATABASE.
 void check_size_limit(StatementContext& context, const std::vector<RestoreTarget>& targets, const MessageArgs& args) {
-    const auto limit_mb = database_size_limit_mb(context.options.edition,
-                                                 release_of(context.options.product_version.version));
-    if (!limit_mb) return;
     uint64_t data_bytes = 0;
     for (const auto& target : targets)
         if (target.source->kind == FileKind::data) data_bytes += target.size;
-    if (data_bytes > static_cast<uint64_t>(*limit_mb) << 20)
+    if (const auto limit_mb = passed_size_limit_mb(context.options.edition, context.options.product_version.version,
+                                                   data_bytes))
         terminate_with(server_message(1827, {.count = *limit_mb}), args);
 }
 

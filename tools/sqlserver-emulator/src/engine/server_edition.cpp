@@ -40,9 +40,10 @@ int32_t engine_edition(Edition edition) {
     return 0;
 }
 
-std::optional<int64_t> database_size_limit_mb(Edition edition, const Release& release) {
-    if (edition != Edition::express) return std::nullopt;
-    return release.express_limit_mb;
+std::optional<int64_t> passed_size_limit_mb(Edition edition, const ServerVersion& version, uint64_t data_bytes) {
+    const int64_t limit_mb = release_of(version).express_limit_mb;
+    if (edition != Edition::express || data_bytes <= static_cast<uint64_t>(limit_mb) << 20) return std::nullopt;
+    return limit_mb;
 }
 
 }  // namespace emulator

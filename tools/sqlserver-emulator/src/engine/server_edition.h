@@ -24,8 +24,9 @@ int64_t edition_id(Edition edition);
 // SERVERPROPERTY('EngineEdition'): 4 Express, 2 Standard, 3 Enterprise.
 int32_t engine_edition(Edition edition);
 
-// The most a database's data files may hold together, in MB, on this edition
-// of this release; nullopt when the edition sets no limit.
-std::optional<int64_t> database_size_limit_mb(Edition edition, const Release& release);
+// The most a database's data files may hold together, in MB, when
+// `data_bytes` of them pass it on this edition of this release; nullopt when
+// they are within it or the edition sets none. The log does not count.
+std::optional<int64_t> passed_size_limit_mb(Edition edition, const ServerVersion& version, uint64_t data_bytes);
 
 }  // namespace emulator

@@ -209,6 +209,13 @@ struct AlterDatabaseStatement {
     int32_t rollback_after_seconds = 0;
 };
 
+// ALTER DATABASE name MODIFY FILE (NAME = logical, SIZE = size).
+struct ModifyFileStatement {
+    std::u16string database;
+    std::u16string logical;
+    int64_t size_bytes = 0;
+};
+
 struct KillStatement {
     int32_t spid = 0;
 };
@@ -234,7 +241,7 @@ using StatementBody =
                  DropDatabaseStatement, UseStatement, SetStatement, ExecStatement, BackupStatement, RestoreStatement,
                  BackupInformationStatement, CreateLoginStatement, AlterLoginStatement, DropLoginStatement,
                  AlterServerRoleStatement, CreateUserStatement, DropUserStatement, AlterDatabaseStatement,
-                 KillStatement, UnsupportedStatement, MalformedBatch>;
+                 ModifyFileStatement, KillStatement, UnsupportedStatement, MalformedBatch>;
 
 struct Statement {
     StatementBody body;
