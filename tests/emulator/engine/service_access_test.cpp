@@ -1,6 +1,6 @@
 // A folder the server's service account may not open (--unreadable): a
-// backup there cannot be read or written, database files cannot be made or
-// restored there, and xp_fileexist sees nothing in it.
+// backup there cannot be read or written, and database files cannot be made
+// or restored there.
 #include "backup_fixture.h"
 
 namespace emulator::testing {
@@ -57,22 +57,6 @@ TEST_F(ServiceAccessTest, NothingInTheFolderCanBeOpened) {
     // Beside the folder all goes on as before.
     std::filesystem::copy_file(drive_c() / "template" / "mirvox.dat", drive_c() / "Users" / "op" / "mirvox.dat");
     EXPECT_EQ(ok(sa_, u"RESTORE HEADERONLY FROM DISK = N'C:\\Users\\op\\mirvox.dat'").results.at(0).rows.size(), 1u);
-}
-
-TEST_F(ServiceAccessTest, FileExistSeesNothingInTheFolder) {
-    const struct {
-        std::u16string path;
-        std::vector<Value> row;  // File Exists, File is a Directory, Parent Directory Exists
-    } cases[] = {
-        {u"C:\\Users\\op\\Desktop\\mirvox.dat", {0, 0, 0}},
-        {u"C:\\Users\\op\\Desktop", {0, 0, 1}},
-        {u"C:\\Users\\op", {0, 1, 1}},
-        {u"C:\\template\\mirvox.dat", {1, 0, 1}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(utf8(c.path));
-        EXPECT_EQ(ok(sa_, u"EXEC master.dbo.xp_fileexist N'" + c.path + u"'").results.at(0).rows.at(0), c.row);
-    }
 }
 
 }  // namespace

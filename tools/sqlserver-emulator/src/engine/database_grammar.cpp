@@ -72,14 +72,19 @@ int64_t Grammar::unit_multiplier() {
     return int64_t{1} << 20;
 }
 
+// DISK = 'file'; tapes and URLs are not implemented.
+std::u16string Grammar::disk_device() {
+    if (!accept_word(u"DISK")) throw Unsupported{};
+    expect_symbol(u"=");
+    return string_literal();
+}
+
 BackupStatement Grammar::backup() {
     BackupStatement backup;
     if (!accept_word(u"DATABASE")) throw Unsupported{};
     backup.database = name();
     expect_word(u"TO");
-    if (!accept_word(u"DISK")) throw Unsupported{};
-    expect_symbol(u"=");
-    backup.device = string_literal();
+    backup.device = disk_device();
     if (accept_word(u"WITH")) {
         do {
             backup_option(backup);
@@ -121,9 +126,7 @@ StatementBody Grammar::restore() {
     if (!accept_word(u"DATABASE")) throw Unsupported{};
     restore.database = name();
     expect_word(u"FROM");
-    if (!accept_word(u"DISK")) throw Unsupported{};
-    expect_symbol(u"=");
-    restore.device = string_literal();
+    restore.device = disk_device();
     if (accept_word(u"WITH")) {
         do {
             restore_option(restore);
@@ -136,9 +139,7 @@ StatementBody Grammar::restore() {
 BackupInformationStatement Grammar::backup_information(BackupInformationStatement::Kind kind) {
     BackupInformationStatement information{kind, {}};
     expect_word(u"FROM");
-    if (!accept_word(u"DISK")) throw Unsupported{};
-    expect_symbol(u"=");
-    information.device = string_literal();
+    information.device = disk_device();
     if (accept_word(u"WITH")) {
         do {
             if (current().kind != Kind::word) syntax_error();

@@ -46,6 +46,7 @@ private:
     std::vector<FileSpec> file_specs();
     FileSpec file_spec();
     int64_t unit_multiplier();
+    std::u16string disk_device();
     BackupStatement backup();
     void backup_option(BackupStatement& backup);
     StatementBody restore();
