@@ -127,6 +127,32 @@ TEST_F(PrincipalsTest, SidAndHashPutALoginBackSoItsUserMapsAgain) {
     EXPECT_EQ(taken.error_text(), u"Supplied parameter sid is in use.");
 }
 
+// A Windows login lives for one run; its user must map to it again the next.
+TEST_F(PrincipalsTest, AWindowsLoginHasTheSameSidOnEveryRun) {
+    EngineOptions windows = options();
+    windows.instance.windows_logins = {u"STORE01\\Administrator"};
+    start(windows);
+    sa_ = login_sa();
+    ok(sa_, u"USE mirvox; CREATE USER [STORE01\\Administrator] FOR LOGIN [STORE01\\Administrator]; USE master");
+    const auto principal =
+        row(sa_, u"select type, type_desc, sid from sys.server_principals where name = 'store01\\administrator'");
+    EXPECT_EQ(principal[0], Value(std::u16string(u"U")));
+    EXPECT_EQ(principal[1], Value(std::u16string(u"WINDOWS_LOGIN")));
+    const Binary sid = std::get<Binary>(principal[2]);
+    // S-1-5-21-...: revision 1, five sub-authorities, NT AUTHORITY, 21.
+    EXPECT_EQ(Binary(sid.begin(), sid.begin() + 12), hex(u"0x010500000000000515000000"));
+    EXPECT_EQ(sid.size(), 28u);
+    EXPECT_EQ(scalar(sa_, u"select count(*) from sys.sql_logins where name = 'STORE01\\Administrator'"), Value(0));
+    EXPECT_EQ(row(sa_, u"select isntname, isntuser, password from syslogins where name = 'STORE01\\Administrator'"),
+              (std::vector<Value>{1, 1, std::monostate{}}));
+
+    start(windows);
+    sa_ = login_sa();
+    EXPECT_EQ(scalar(sa_, u"select sid from sys.server_principals where name = 'STORE01\\Administrator'"), Value(sid));
+    EXPECT_EQ(scalar(sa_, u"select sid from mirvox.sys.database_principals where name = 'STORE01\\Administrator'"),
+              Value(sid));
+}
+
 TEST_F(PrincipalsTest, ADisabledLoginHearsWhyAndOnlyWithTheRightPassword) {
     ok(sa_, u"ALTER LOGIN clerk DISABLE");
     const auto result = engine_->login({u"clerk", u"Till#2026", {}, false});
