@@ -4,6 +4,7 @@
 set -euo pipefail
 packages=(
     cmake g++ make googletest libgtest-dev          # host tree and its tests
+    libssl-dev                                      # the stand-in's password hashes (libcrypto)
     mingw-w64 g++-mingw-w64-x86-64-posix            # Windows tree
     wine wine64 xvfb xauth fonts-wqy-microhei       # running dbinstall.exe
     unixodbc unixodbc-dev tdsodbc freetds-bin       # ODBC to SQL Server, tsql

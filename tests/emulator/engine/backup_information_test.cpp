@@ -1,5 +1,7 @@
-// RESTORE HEADERONLY and FILELISTONLY on the installer's staged backup, and a
-// backup from a newer server: readable header, refused files and restore.
+// RESTORE HEADERONLY and FILELISTONLY on the installer's staged backup, and
+// backups of other releases: a newer one's header reads but its files and
+// restore are refused; an older one restores where the release upgrades it.
+#include "backup_device.h"
 #include "backup_fixture.h"
 #include "backup_format.h"
 #include "datetime.h"
@@ -206,11 +208,74 @@ TEST_F(BackupInformationTest, ABackupFromANewerServerShowsItsHeaderButDoesNotRes
     EXPECT_EQ(restore.messages[1].text, u"RESTORE DATABASE is terminating abnormally.");
     EXPECT_TRUE(std::filesystem::is_empty(drive_d() / "data"));
     EXPECT_EQ(scalar(sa_, u"select count(*) from sysdatabases where name = 'mirvox'"), Value(0));
+}
 
-    // A later build of the same version writes the same database format.
-    write_backup_as({15, 0, 4123}, 904, drive_c() / "newer.bak");
-    ok(sa_, newer_restore);
-    EXPECT_EQ(scalar(sa_, u"select count(*) from sysdatabases where name = 'mirvox'"), Value(1));
+// Which backups each release restores: none of a newer release or a newer
+// database format, builds of one release alike, and none of a release older
+// than those it upgrades from, whose backups it still reads the files of.
+TEST_F(BackupInformationTest, EachReleaseRestoresTheBackupsItCanUpgrade) {
+    const struct {
+        ServerVersion server;
+        ServerVersion backup;
+        int32_t database_version;
+        std::optional<int32_t> compatibility_level;  // nullopt: refused with 3169
+    } cases[] = {
+        {{15, 0, 2000}, {15, 0, 4123}, 904, 150},
+        {{15, 0, 2000}, {15, 0, 2000}, 905, std::nullopt},  // a newer format in a build of the same release
+        {{15, 0, 2000}, {10, 0, 1600}, 655, 100},
+        {{15, 0, 2000}, {9, 0, 5000}, 611, std::nullopt},
+        {{11, 0, 2100}, {9, 0, 5000}, 611, 90},
+        {{12, 0, 2000}, {8, 0, 2039}, 539, std::nullopt},
+        {{10, 50, 1600}, {8, 0, 2039}, 539, 80},
+        {{10, 0, 1600}, {10, 50, 1600}, 661, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(utf8(version_text(c.server) + u" <- " + version_text(c.backup)));
+        auto engine_options = options();
+        engine_options.product_version = {c.server, 0};
+        start(engine_options);
+        sa_ = login_sa();
+        write_backup_as(c.backup, c.database_version, drive_c() / "old.bak");
+        EXPECT_EQ(ok(sa_, u"RESTORE HEADERONLY FROM DISK = N'C:\\old.bak'").results.at(0).rows.size(), 1u);
+        const auto restore = run(sa_, u"RESTORE DATABASE aged FROM DISK = N'C:\\old.bak' WITH MOVE N'mirvox_data' "
+                                      u"TO N'D:\\data\\aged.mdf', MOVE N'mirvox_log' TO N'D:\\data\\aged.ldf'");
+        if (!c.compatibility_level) {
+            EXPECT_EQ(restore.message_numbers(), (std::vector<int32_t>{3169, 3013}));
+            EXPECT_NE(restore.messages.at(0).text.find(u"running version " + version_text(c.backup) + u". That"),
+                      std::u16string::npos);
+            continue;
+        }
+        EXPECT_FALSE(restore.any_failed()) << utf8(restore.error_text());
+        EXPECT_EQ(ok(sa_, u"RESTORE FILELISTONLY FROM DISK = N'C:\\old.bak'").results.at(0).rows.size(), 2u);
+        EXPECT_EQ(scalar(sa_, u"select compatibility_level from sys.databases where name = 'aged'"),
+                  Value(*c.compatibility_level));
+        ok(sa_, u"DROP DATABASE aged");
+    }
+}
+
+// A server of an old release writes backups that say so, which a newer one
+// refuses: how a test makes a template too old to install.
+TEST_F(BackupInformationTest, AnOldServersBackupRecordsItsRelease) {
+    auto engine_options = options();
+    engine_options.product_version = {{9, 0, 5000}, 0};
+    start(engine_options);
+    sa_ = login_sa();
+    ok(sa_, u"BACKUP DATABASE mirvox_template TO DISK = N'C:\\old_template.bak' WITH INIT");
+    auto header = single_row(u"RESTORE HEADERONLY FROM DISK = N'C:\\old_template.bak'");
+    EXPECT_EQ(header[u"SoftwareVersionMajor"], Value(9));
+    EXPECT_EQ(header[u"SoftwareVersionMinor"], Value(0));
+    EXPECT_EQ(header[u"SoftwareVersionBuild"], Value(5000));
+    EXPECT_EQ(header[u"DatabaseVersion"], Value(611));
+    EXPECT_EQ(header[u"CompatibilityLevel"], Value(150));  // the database's own, made on 2019
+
+    start(options());
+    sa_ = login_sa();
+    const auto restore = run(sa_, u"RESTORE DATABASE aged FROM DISK = N'C:\\old_template.bak'");
+    ASSERT_EQ(restore.message_numbers(), (std::vector<int32_t>{3169, 3013}));
+    EXPECT_EQ(restore.messages[0].text,
+              u"The database was backed up on a server running version 9.00.5000. That version is incompatible with "
+              u"this server, which is running version 15.00.2000. Either restore the database on a server that "
+              u"supports the backup, or use a backup that is compatible with this server.");
 }
 
 TEST_F(BackupInformationTest, ABackupOfTheFirstFormatShowsWhatItKnows) {

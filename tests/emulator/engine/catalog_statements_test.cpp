@@ -66,12 +66,17 @@ TEST_F(CatalogTest, CreateDatabaseMakesItsFilesAndListsThem) {
     EXPECT_EQ(files.results[0].rows[0][0], Value(std::u16string(u"mirvox_Data")));
     EXPECT_EQ(files.results[0].rows[1][1], Value(std::u16string(u"D:\\data\\mirvox_Log.LDF")));
 
-    // Without file specifications the files go to the server's own folder.
+    // Without file specifications the files go to the server's default data
+    // folder, master's, which the server makes on the drive that holds it.
+    EXPECT_EQ(scalar(sa, u"select CONVERT(nvarchar(128), SERVERPROPERTY('InstanceDefaultDataPath'))"),
+              Value(std::u16string(u"C:\\Program Files\\Microsoft SQL Server\\MSSQL\\data\\")));
     ok(sa, u"CREATE DATABASE plain");
-    const auto plain_file = std::get<std::u16string>(scalar(sa, u"select filename from sysdatabases where name = 'plain'"));
-    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(utf8(plain_file))));
+    EXPECT_EQ(scalar(sa, u"select filename from sysdatabases where name = 'plain'"),
+              Value(std::u16string(u"C:\\Program Files\\Microsoft SQL Server\\MSSQL\\data\\plain.mdf")));
+    const auto plain_file = drive_c() / "Program Files" / "Microsoft SQL Server" / "MSSQL" / "data" / "plain.mdf";
+    EXPECT_TRUE(std::filesystem::exists(plain_file));
     ok(sa, u"DROP DATABASE plain");
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(utf8(plain_file))));
+    EXPECT_FALSE(std::filesystem::exists(plain_file));
 }
 
 TEST_F(CatalogTest, CreateDatabaseRefusals) {
@@ -229,6 +234,9 @@ TEST_F(CatalogTest, ProcessesCountOnlyTheLoginsSessionsInTheDatabase) {
     const int sa = login_sa();
     ok(sa, create_mirvox);
     ok(sa, u"dbo.sp_addlogin 'mirvox','rovtakl',mirvox");
+    ok(sa, u"use mirvox");
+    ok(sa, u"CREATE USER mirvox FOR LOGIN mirvox");
+    ok(sa, u"use master");
     const std::u16string count_query =
         u"select count ( a.spid ) from master.dbo.sysprocesses a , master.dbo.sysdatabases b where a.dbid =b.dbid "
         u"and a.loginame =N'mirvox' and b.name =N'mirvox' ";
@@ -262,11 +270,11 @@ TEST_F(CatalogTest, SessionsRunConcurrently) {
 
 TEST_F(CatalogTest, UnsupportedAndMalformedStatementsFail) {
     const int sa = login_sa();
-    const auto unsupported = run(sa, u"ALTER LOGIN sa DISABLE");
+    const auto unsupported = run(sa, u"ALTER LOGIN sa WITH NAME = admin");
     ASSERT_EQ(unsupported.messages.size(), 1u);
     EXPECT_EQ(unsupported.messages[0].severity, 16);
     EXPECT_EQ(unsupported.messages[0].text,
-              u"The SQL Server emulator does not support the statement 'ALTER LOGIN sa DISABLE'.");
+              u"The SQL Server emulator does not support the statement 'ALTER LOGIN sa WITH NAME = admin'.");
     EXPECT_TRUE(unsupported.dones.at(0).failed);
 
     // A syntax error anywhere runs nothing of the batch.

@@ -12,8 +12,16 @@ protected:
     int sa_ = 0;
 };
 
+// In a folder the service account may not open (--unreadable), the
+// procedure sees nothing.
 TEST_F(ExtendedProceduresTest, FileExistAnswersThreeFlagsForAWindowsPath) {
     std::ofstream(drive_c() / "zq.tmp") << "staged";
+    std::filesystem::create_directories(drive_c() / "Users" / "op" / "Desktop");
+    std::ofstream(drive_c() / "Users" / "op" / "Desktop" / "mirvox.dat") << "template";
+    auto engine_options = options();
+    engine_options.unreadable = {u"C:\\Users\\op\\Desktop\\"};
+    start(engine_options);
+    sa_ = login_sa();
     const struct {
         std::u16string path;
         std::vector<Value> flags;  // File Exists, File is a Directory, Parent Directory Exists
@@ -27,6 +35,10 @@ TEST_F(ExtendedProceduresTest, FileExistAnswersThreeFlagsForAWindowsPath) {
         {u"E:\\data", {0, 0, 0}},   // no such drive on the server
         {u"data\\x.bak", {0, 0, 0}},  // not a full path
         {u"C:\\data\\..\\..\\etc", {0, 0, 0}},
+        {u"C:\\Users\\op\\Desktop\\mirvox.dat", {0, 0, 0}},
+        {u"C:\\Users\\op\\Desktop", {0, 0, 1}},
+        {u"C:/Users/op/Desktop/", {0, 0, 1}},
+        {u"C:\\Users\\op", {0, 1, 1}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(utf8(c.path));

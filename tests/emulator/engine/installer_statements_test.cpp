@@ -1,6 +1,7 @@
 // The installer's statements, character for character and in its order, on a
 // fresh server and on one with an earlier install.
 #include "engine_fixture.h"
+#include "text.h"
 
 #include <algorithm>
 
@@ -115,6 +116,16 @@ TEST_F(InstallerStatementsTest, PreflightThenAFailedInstallPutsTheOldDatabaseBac
     EXPECT_EQ(ok(admin, u"select name, dbname, sysadmin from master.dbo.syslogins where name =N'mirvox'")
                   .results.at(0).rows.size(),
               1u);
+    // What putting the login back needs: its SID, password hash and roles.
+    const auto kept = ok(admin, u"select l.sid, l.password_hash, l.is_disabled, r.role_principal_id from "
+                                u"sys.sql_logins l, sys.server_role_members r where l.principal_id = "
+                                u"r.member_principal_id and l.name = N'mirvox'")
+                          .results.at(0)
+                          .rows.at(0);
+    const std::u16string sid = hex_text(std::get<Binary>(kept.at(0)));
+    const std::u16string hash = hex_text(std::get<Binary>(kept.at(1)));
+    EXPECT_EQ(kept.at(2), Value(0));
+    EXPECT_EQ(kept.at(3), Value(3));  // sysadmin
     EXPECT_EQ(ok(admin, u"RESTORE HEADERONLY FROM DISK = N'c:\\zq.tmp'").results.at(0).rows.size(), 1u);
     EXPECT_EQ(ok(admin, u"RESTORE FILELISTONLY FROM DISK = N'c:\\zq.tmp'").results.at(0).rows.size(), 2u);
 
@@ -139,7 +150,9 @@ TEST_F(InstallerStatementsTest, PreflightThenAFailedInstallPutsTheOldDatabaseBac
     ok(admin, rollback);
     ok(admin, u"Drop DATABASE mirvox");
     ok(admin, rollback);
-    ok(admin, u"CREATE LOGIN [mirvox] WITH PASSWORD = N'rovtakl', DEFAULT_DATABASE = [mirvox], CHECK_POLICY = OFF");
+    ok(admin, u"CREATE LOGIN [mirvox] WITH PASSWORD = " + hash + u" HASHED, SID = " + sid +
+                  u", DEFAULT_DATABASE = [mirvox], CHECK_POLICY = OFF");
+    ok(admin, u"dbo.sp_addsrvrolemember 'mirvox', sysadmin");
     engine_->close_session(admin);
 
     const auto rows = distributed_rows();

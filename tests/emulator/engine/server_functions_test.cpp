@@ -102,8 +102,8 @@ TEST_F(ServerFunctionsTest, ServerPropertyConvertedByCastOrConvert) {
 TEST_F(ServerFunctionsTest, WhatTheStandInCannotAnswerIsNotSupported) {
     for (const std::u16string sql : {
              u"SELECT SERVERPROPERTY('MachineName')",  // sql_variant
-             u"SELECT CONVERT(nvarchar(128), SERVERPROPERTY('Edition'))",
-             u"SELECT CONVERT(nvarchar(128), SERVERPROPERTY('InstanceDefaultDataPath'))",
+             u"SELECT CONVERT(nvarchar(128), SERVERPROPERTY('BuildClrVersion'))",
+             u"SELECT CONVERT(nvarchar(128), SERVERPROPERTY('InstanceDefaultBackupPath'))",
              u"SELECT CONVERT(nvarchar(1), SERVERPROPERTY('LCID'))",  // overflows on SQL Server
          }) {
         SCOPED_TRACE(utf8(sql));
@@ -112,6 +112,51 @@ TEST_F(ServerFunctionsTest, WhatTheStandInCannotAnswerIsNotSupported) {
         EXPECT_EQ(sink.messages[0].text, u"The SQL Server emulator does not support the statement '" + sql + u"'.");
         EXPECT_TRUE(sink.results.empty());
         EXPECT_TRUE(sink.dones.at(0).failed);
+    }
+}
+
+// What the server says of its release and edition, and where a release
+// before the property's time answers NULL.
+TEST_F(ServerFunctionsTest, VersionAndEditionFollowTheOptions) {
+    const struct {
+        ProductVersion version;
+        Edition edition;
+        std::u16string product_version;
+        std::u16string edition_text;
+        std::u16string engine_edition;
+        std::u16string banner_start;
+        Value data_path;
+    } cases[] = {
+        {kDefaultProductVersion, Edition::standard, u"15.0.2000.5", u"Standard Edition (64-bit)", u"2",
+         u"Microsoft SQL Server 2019 (RTM) - 15.0.2000.5 (X64) \n\tSep 24 2019 13:48:23 \n\tCopyright (C) 2019 "
+         u"Microsoft Corporation\n\tStandard Edition (64-bit) on Windows",
+         std::u16string(u"D:\\data\\")},
+        {{{9, 0, 5000}, 0}, Edition::express, u"9.00.5000.00", u"Express Edition (64-bit)", u"4",
+         u"Microsoft SQL Server 2005 - 9.00.5000.00 (X64) \n\tOct 14 2005 00:33:37 \n\tCopyright (c) 1988-2005 "
+         u"Microsoft Corporation\n\tExpress Edition (64-bit) on Windows",
+         std::monostate{}},
+        {{{10, 50, 6000}, 34}, Edition::enterprise, u"10.50.6000.34", u"Enterprise Edition (64-bit)", u"3",
+         u"Microsoft SQL Server 2008 R2 (RTM) - 10.50.6000.34 (X64) \n\tApr  2 2010 15:48:46 \n", std::monostate{}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(utf8(c.product_version));
+        auto engine_options = options();
+        engine_options.product_version = c.version;
+        engine_options.edition = c.edition;
+        engine_options.default_data_path = u"D:\\data\\";
+        start(engine_options);
+        const int sa = login_sa();
+        const auto row = ok(sa, u"SELECT CONVERT(nvarchar(128), SERVERPROPERTY('ProductVersion')), "
+                                u"CONVERT(nvarchar(128), SERVERPROPERTY('Edition')), "
+                                u"CONVERT(nvarchar(12), SERVERPROPERTY('EngineEdition')), "
+                                u"CONVERT(nvarchar(128), SERVERPROPERTY('InstanceDefaultDataPath')), @@VERSION")
+                             .results.at(0)
+                             .rows.at(0);
+        EXPECT_EQ(row.at(0), Value(c.product_version));
+        EXPECT_EQ(row.at(1), Value(c.edition_text));
+        EXPECT_EQ(row.at(2), Value(c.engine_edition));
+        EXPECT_EQ(row.at(3), c.data_path);
+        EXPECT_TRUE(std::get<std::u16string>(row.at(4)).starts_with(c.banner_start)) << utf8(std::get<std::u16string>(row.at(4)));
     }
 }
 

@@ -26,7 +26,7 @@ TEST(PreloginTest, ReplyRefusesEncryptionWithThePublishedLayout) {
     const Bytes expected = {0x00, 0x00, 0x1A, 0x00, 0x06, 0x01, 0x00, 0x20, 0x00, 0x01, 0x02, 0x00,
                             0x21, 0x00, 0x01, 0x03, 0x00, 0x22, 0x00, 0x00, 0x04, 0x00, 0x22, 0x00,
                             0x01, 0xFF, 0x0F, 0x00, 0x07, 0xD0, 0x00, 0x00, 0x02, 0x00, 0x00};
-    EXPECT_EQ(prelogin_reply(), expected);
+    EXPECT_EQ(prelogin_reply({15, 0, 2000}), expected);
 }
 
 TEST(PreloginTest, OptionTableMustStayInsideThePayload) {
@@ -93,7 +93,7 @@ TEST(TokenTest, LoginAckAndDoneMatchThePublishedBytes) {
     const Bytes name = ucs2(u"Microsoft SQL Server");
     expected_ack.insert(expected_ack.end(), name.begin(), name.end());
     expected_ack.insert(expected_ack.end(), {0x0F, 0x00, 0x07, 0xD0});
-    EXPECT_EQ(login_ack_token(), expected_ack);
+    EXPECT_EQ(login_ack_token({15, 0, 2000}), expected_ack);
 
     EXPECT_EQ(done_token(done_status::count, 0xC1, 1),
               (Bytes{0xFD, 0x10, 0x00, 0xC1, 0x00, 0x01, 0, 0, 0, 0, 0, 0, 0}));

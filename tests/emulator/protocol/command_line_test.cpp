@@ -1,5 +1,5 @@
-// The command line: listen addresses, fault rules, drives, and the GO
-// separators of the init script.
+// The command line: listen addresses, fault rules, drives, the release and
+// edition played, folders, and the GO separators of the init script.
 #include "tds/command_line.h"
 #include "tds/fault_rule.h"
 #include "tds/init_script.h"
@@ -82,7 +82,9 @@ TEST(CommandLineTest, ParsesEveryOption) {
          "drop-after:CREATE LOGIN", "--init-sql", "/tmp/i.sql", "--machine-name", "SHOP-01", "--password-policy",
          "--free-mb", "c=500", "--free-mb", "D=0", "--instance-name", "SQLEXPRESS", "--browser", "127.0.0.9",
          "--windows-auth-only", "--windows-login", "STORE01\\Administrator", "--windows-login", "SHOP\\clerk",
-         "--startup-delay", "2.5", "--stop-file", "/tmp/stop"});
+         "--startup-delay", "2.5", "--stop-file", "/tmp/stop", "--product-version", "10.50.6000.34", "--edition",
+         "express", "--default-data-path", "D:\\data", "--default-log-path", "E:\\logs\\", "--unreadable",
+         "C:\\Users\\op\\Desktop", "--unreadable", "C:\\Temp"});
     ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<std::string>(parsed);
     const Options& options = std::get<Options>(parsed);
     EXPECT_EQ(options.sa_password, u"pw");
@@ -106,10 +108,17 @@ TEST(CommandLineTest, ParsesEveryOption) {
     EXPECT_EQ(options.instance.windows_logins, (std::vector<std::u16string>{u"STORE01\\Administrator", u"SHOP\\clerk"}));
     EXPECT_EQ(options.startup_delay, std::chrono::milliseconds(2500));
     EXPECT_EQ(options.stop_file, std::filesystem::path("/tmp/stop"));
+    EXPECT_EQ(options.product_version.version, (ServerVersion{10, 50, 6000}));
+    EXPECT_EQ(options.product_version.revision, 34);
+    EXPECT_EQ(options.edition, Edition::express);
+    EXPECT_EQ(options.default_data_path, u"D:\\data\\");
+    EXPECT_EQ(options.default_log_path, u"E:\\logs\\");
+    EXPECT_EQ(options.unreadable, (std::vector<std::u16string>{u"C:\\Users\\op\\Desktop\\", u"C:\\Temp\\"}));
     for (const char* option : {"--sa-password", "--listen", "--state", "--drive", "--fault", "--init-sql",
                                "--machine-name", "--password-policy", "--free-mb", "--instance-name", "--browser",
                                "--windows-auth-only", "--windows-login", "--startup-delay", "--stop-file",
-                               "drop-after:TEXT"})
+                               "--product-version", "--edition", "--default-data-path", "--default-log-path",
+                               "--unreadable", "drop-after:TEXT"})
         EXPECT_NE(std::string(kUsage).find(option), std::string::npos) << option << " is missing from the usage";
 
     const auto defaults = parse_command_line({"--sa-password", "pw"});
@@ -122,6 +131,9 @@ TEST(CommandLineTest, ParsesEveryOption) {
     EXPECT_FALSE(std::get<Options>(defaults).password_policy);
     EXPECT_TRUE(std::get<Options>(defaults).free_mb.empty());
     EXPECT_EQ(std::get<Options>(defaults).machine_name, default_machine_name());
+    EXPECT_EQ(std::get<Options>(defaults).product_version.version, (ServerVersion{15, 0, 2000}));
+    EXPECT_EQ(std::get<Options>(defaults).edition, Edition::standard);
+    EXPECT_TRUE(std::get<Options>(defaults).default_data_path.empty());
 }
 
 TEST(CommandLineTest, TheDefaultMachineNameIsTheHostsShortNameInCapitals) {
@@ -171,6 +183,14 @@ TEST(CommandLineTest, RefusesBadUsageWithAReason) {
         {"--sa-password", "pw", "--startup-delay", "-1"},
         {"--sa-password", "pw", "--startup-delay", "soon"},
         {"--sa-password", "pw", "--windows-auth-only", "--init-sql", "/tmp/i.sql"},  // nobody to run it as
+        {"--sa-password", "pw", "--product-version", "15.0.2000"},
+        {"--sa-password", "pw", "--product-version", "15.1.2000.5"},  // no such release
+        {"--sa-password", "pw", "--product-version", "15.0.70000.5"},
+        {"--sa-password", "pw", "--product-version", "15.0.2000.5x"},
+        {"--sa-password", "pw", "--edition", "developer"},
+        {"--sa-password", "pw", "--product-version", "8.0.2039.0", "--edition", "express"},
+        {"--sa-password", "pw", "--default-data-path", "data"},
+        {"--sa-password", "pw", "--unreadable", "/home/op"},
     };
     for (const auto& arguments : bad) {
         const auto parsed = parse_command_line(arguments);

@@ -201,4 +201,11 @@ std::u16string OdbcSession::first_value(const std::u16string& sql, Outcome* outc
     return value;
 }
 
+std::u16string OdbcSession::dbms_version() {
+    SQLWCHAR buffer[64] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(handles_->connection, SQL_DBMS_VER, buffer, sizeof buffer, &length))) return {};
+    return std::u16string(buffer, buffer + length / static_cast<SQLSMALLINT>(sizeof(SQLWCHAR)));
+}
+
 }  // namespace emulator::testing

@@ -61,6 +61,8 @@ public:
     // The installer's single-row query: execute, fetch one row, read its
     // first column, SQLCloseCursor. Empty when there was no row or an error.
     std::u16string first_value(const std::u16string& sql, Outcome* outcome = nullptr);
+    // The server's version as the driver read it from the login (SQL_DBMS_VER).
+    std::u16string dbms_version();
 
 private:
     struct Handles;

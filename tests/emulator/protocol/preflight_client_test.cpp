@@ -86,6 +86,7 @@ TEST(PreflightOdbcTest, TheApplicationLoginUnderThePasswordPolicy) {
         << utf8(weak.all_text());
     EXPECT_OK(sa.execute(u"CREATE LOGIN [mirvox] WITH PASSWORD = N'rovtakl', DEFAULT_DATABASE = [mirvox], "
                          u"CHECK_POLICY = OFF"));
+    EXPECT_OK(sa.execute(u"USE mirvox; CREATE USER mirvox FOR LOGIN mirvox; USE master"));
     OdbcSession mirvox(emulator.port(), u"mirvox", u"rovtakl", u"mirvox");
     ASSERT_TRUE(mirvox.connected());
     EXPECT_EQ(mirvox.first_value(u"SELECT IS_SRVROLEMEMBER('sysadmin')"), u"0");

@@ -3,7 +3,7 @@
 // serves TDS (and the Browser's answers) until SIGTERM, SIGINT or the stop
 // file, saving the state on the way out.
 #include "engine/engine.h"
-#include "engine/server_identity.h"
+#include "engine/server_release.h"
 #include "engine/text.h"
 #include "tds/browser.h"
 #include "tds/command_line.h"
@@ -56,7 +56,9 @@ int serve(const Options& options, int stop_fd) {
     StateFolder state(options.state_dir);
     emulator::Engine engine(emulator::EngineOptions{state.path(), options.drives, options.faults, options.sa_password,
                                                     options.machine_name, options.password_policy, options.free_mb,
-                                                    options.instance});
+                                                    options.instance, options.product_version, options.edition,
+                                                    options.default_data_path, options.default_log_path,
+                                                    options.unreadable});
     if (options.init_sql) {
         if (auto failure =
                 emulator::tds::run_init_script(engine, options.sa_password, options.instance, *options.init_sql)) {
@@ -70,7 +72,8 @@ int serve(const Options& options, int stop_fd) {
     if (!options.browser.empty())
         browser.emplace(options.browser,
                         emulator::tds::BrowserInstance{emulator::to_upper(options.machine_name),
-                                                       options.instance.instance_name, emulator::kProductVersion,
+                                                       options.instance.instance_name,
+                                                       emulator::product_version_text(options.product_version),
                                                        listener.addresses().front().port});
     for (const auto& address : listener.addresses()) std::cout << "listening on " << address.to_string() << '\n';
     std::cout << std::flush;

@@ -5,6 +5,7 @@
 #include "guid.h"
 #include "record_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -83,9 +84,19 @@ std::string describe(const BackupDescription& description) {
     write_record(out, {u"copy_only", description.copy_only ? u"1" : u"0"});
     write_record(out, {u"checksums", description.checksums ? u"1" : u"0"});
     if (description.backup_set) write_record(out, {u"backup_set", guid_text(*description.backup_set)});
-    for (const auto& file : description.files)
-        write_record(out, {u"file", file.logical, file.filename, file.kind == FileKind::data ? u"data" : u"log",
-                           to_u16(file.max_pages), to_u16(file.growth), file.growth_percent ? u"%" : u"pages"});
+    for (size_t i = 0; i < description.files.size(); ++i) {
+        const DatabaseFile& file = description.files[i];
+        Record record{u"file", file.logical, file.filename, file.kind == FileKind::data ? u"data" : u"log",
+                      to_u16(file.max_pages), to_u16(file.growth), file.growth_percent ? u"%" : u"pages"};
+        if (i < description.file_sizes.size()) record.push_back(to_u16(static_cast<int64_t>(description.file_sizes[i])));
+        write_record(out, record);
+    }
+    write_record(out, {u"owner_sid", hex_text(description.owner_sid)});
+    write_record(out, {u"user_access", to_u16(static_cast<int32_t>(description.user_access))});
+    write_record(out, {u"compatibility_level", to_u16(description.compatibility_level)});
+    for (const auto& user : description.users)
+        write_record(out, {u"user", user.name, to_u16(user.principal_id), hex_text(user.sid), user.default_schema,
+                           user.created ? datetime_text(*user.created) : u""});
     write_tables(out, description.tables);
     write_record(out, {u"data_bytes", to_u16(static_cast<int64_t>(description.data_bytes))});
     return out.str();
@@ -107,6 +118,18 @@ DateTime date_field(const std::u16string& field) {
 
 int32_t int_field(const std::u16string& field) { return static_cast<int32_t>(number_field(field)); }
 
+Binary binary_field(const std::u16string& field) {
+    auto bytes = field.starts_with(u"0x") ? parse_hex_digits(std::u16string_view(field).substr(2)) : std::nullopt;
+    if (!bytes) throw MalformedBackup{};
+    return std::move(*bytes);
+}
+
+DatabaseUser user_record(const Record& r) {
+    DatabaseUser user{r[1], int_field(r[2]), binary_field(r[3]), r[4], std::nullopt};
+    if (!r[5].empty()) user.created = date_field(r[5]);
+    return user;
+}
+
 // Applies one header record of a format 2 description; false when the record is not one.
 bool read_header_record(const Record& r, BackupDescription& description) {
     const std::u16string& key = r[0];
@@ -114,8 +137,15 @@ bool read_header_record(const Record& r, BackupDescription& description) {
         description.server_version = {int_field(r[1]), int_field(r[2]), int_field(r[3])};
         return true;
     }
+    if (r.size() == 6 && key == u"user") {
+        description.users.push_back(user_record(r));
+        return true;
+    }
     if (r.size() != 2) return false;
     if (key == u"database_version") description.database_version = int_field(r[1]);
+    else if (key == u"owner_sid") description.owner_sid = binary_field(r[1]);
+    else if (key == u"user_access") description.user_access = static_cast<UserAccess>(int_field(r[1]));
+    else if (key == u"compatibility_level") description.compatibility_level = int_field(r[1]);
     else if (key == u"name") description.name = r[1];
     else if (key == u"description") description.description = r[1];
     else if (key == u"user_name") description.user_name = r[1];
@@ -135,7 +165,7 @@ bool read_header_record(const Record& r, BackupDescription& description) {
 DatabaseFile file_record(const Record& r) {
     const FileKind kind = r[3] == u"log" ? FileKind::log : FileKind::data;
     DatabaseFile file{r[1], r[2], {}, kind, default_max_pages(kind)};
-    if (r.size() == 7) {
+    if (r.size() >= 7) {
         file.max_pages = int_field(r[4]);
         file.growth = int_field(r[5]);
         file.growth_percent = r[6] == u"%";
@@ -150,12 +180,24 @@ BackupDescription parse_description(const std::string& text, int format) {
         const auto& r = *record;
         if (r[0] == u"database" && r.size() == 2) description.database = r[1];
         else if (r[0] == u"file" && r.size() == (format == 1 ? 4u : 7u)) description.files.push_back(file_record(r));
+        else if (r[0] == u"file" && format == 2 && r.size() == 8) {
+            description.files.push_back(file_record(r));
+            description.file_sizes.push_back(static_cast<uint64_t>(number_field(r[7])));
+        }
         else if (r[0] == u"data_bytes" && r.size() == 2) description.data_bytes = static_cast<uint64_t>(number_field(r[1]));
         else if (format == 2 && read_header_record(r, description)) continue;
         else if (!read_table_record(r, description.tables)) throw MalformedBackup{};
     }
     if (description.database.empty() || description.files.empty()) throw MalformedBackup{};
+    if (!description.file_sizes.empty() && description.file_sizes.size() != description.files.size())
+        throw MalformedBackup{};
     return description;
+}
+
+size_t first_data_file(const BackupDescription& description) {
+    for (size_t i = 0; i < description.files.size(); ++i)
+        if (description.files[i].kind == FileKind::data) return i;
+    return description.files.size();
 }
 
 }  // namespace
@@ -164,15 +206,31 @@ uint64_t backup_file_size(const BackupDescription& description) {
     return magic_size + 8 + describe(description).size() + description.data_bytes + 8 + 8 + trailer(description).size();
 }
 
+uint64_t stored_data_bytes(const std::filesystem::path& data_file) {
+    const int fd = ::open(data_file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw std::system_error(errno, std::generic_category(), data_file.string());
+    // Hop from data range to data range; a file system that knows no holes
+    // answers with the whole file as one range.
+    off_t end = 0;
+    for (off_t at = 0;;) {
+        const off_t data = ::lseek(fd, at, SEEK_DATA);
+        if (data < 0) break;
+        const off_t hole = ::lseek(fd, data, SEEK_HOLE);
+        if (hole <= data) break;
+        end = hole;
+        at = hole;
+    }
+    ::close(fd);
+    return static_cast<uint64_t>(end);
+}
+
 bool write_backup(int backup_fd, BackupDescription description, const std::filesystem::path& data_file,
                   uint64_t log_bytes, const CopyProgress& progress) {
     int data_fd = -1;
     if (!data_file.empty()) {
+        description.data_bytes = stored_data_bytes(data_file);
         data_fd = ::open(data_file.c_str(), O_RDONLY | O_CLOEXEC);
         if (data_fd < 0) throw std::system_error(errno, std::generic_category(), data_file.string());
-        struct stat status {};
-        ::fstat(data_fd, &status);
-        description.data_bytes = static_cast<uint64_t>(status.st_size);
     }
     try {
         const std::string text = describe(description);
@@ -242,6 +300,9 @@ BackupContents read_backup(int backup_fd) {
 }
 
 uint64_t restored_file_size(const BackupContents& contents, size_t file_index) {
+    if (!contents.description.file_sizes.empty())
+        return std::max(contents.description.file_sizes[file_index],
+                        file_index == first_data_file(contents.description) ? contents.description.data_bytes : 0);
     const auto& files = contents.description.files;
     for (size_t i = 0; i < files.size(); ++i)
         if (files[i].kind == FileKind::data) return i == file_index ? contents.description.data_bytes : contents.log_bytes;

@@ -1,8 +1,11 @@
 // The stand-in's backup file: a magic line, a length-prefixed description
-// (the backup set's header, the database's files, tables and rows), the data
-// file's bytes, the log file's size in eight bytes, and, from format 2 on, a
-// length-prefixed trailer with what is known only at the end (the finish
-// time). Format 1 files, written before the header was kept, still read.
+// (the backup set's header, the database's files with their sizes, its owner,
+// users, tables and rows), the data file's bytes up to the last it holds, the
+// log file's size in eight bytes, and, from format 2 on, a length-prefixed
+// trailer with what is known only at the end (the finish time). Like SQL
+// Server's, a backup carries the pages in use, not the files' empty space:
+// a database made large but left empty backs up small and restores to its
+// full size. Format 1 files, written before the header was kept, still read.
 #pragma once
 
 #include "catalog.h"
@@ -22,8 +25,14 @@ struct BackupDescription {
     std::u16string database;
     // Logical names, original paths, growth and limits; no host paths.
     std::vector<DatabaseFile> files;
+    // Each file's size; empty in backups written before sizes were kept.
+    std::vector<uint64_t> file_sizes;
     std::map<std::u16string, Table, LessCi> tables;
-    uint64_t data_bytes = 0;
+    uint64_t data_bytes = 0;  // the data file's bytes the backup holds
+    Binary owner_sid;         // empty in backups written before owners were kept: sa's
+    std::vector<DatabaseUser> users;
+    UserAccess user_access = UserAccess::multi_user;
+    int32_t compatibility_level = 0;  // 0: unknown, the writing server's own
 
     // The backup set's header. A format 1 backup was written by this stand-in
     // as 15.0.2000 and knows none of the rest.
@@ -46,8 +55,13 @@ struct BackupDescription {
 struct MalformedBackup {};
 
 // The size of the file write_backup makes of `description` (data_bytes must
-// be the data file's size).
+// be stored_data_bytes of its data file).
 uint64_t backup_file_size(const BackupDescription& description);
+
+// How much of a data file a backup stores: up to the end of the last range
+// that holds data, so a sparse file's empty tail is left out. Throws
+// std::system_error.
+uint64_t stored_data_bytes(const std::filesystem::path& data_file);
 
 // Writes a backup of `description` with the bytes of `data_file` (empty path:
 // no bytes) and the given log size, streaming the data. Returns false when
@@ -65,8 +79,9 @@ struct BackupContents {
 // Reads the description of the backup open at `backup_fd`. Throws MalformedBackup.
 BackupContents read_backup(int backup_fd);
 
-// The size a file restored from this backup gets: the data bytes for the
-// first data file, the log size for the others.
+// The size a file restored from this backup gets: its size when backed up;
+// for backups that did not keep it, the data bytes for the first data file
+// and the log size for the others.
 uint64_t restored_file_size(const BackupContents& contents, size_t file_index);
 
 }  // namespace emulator

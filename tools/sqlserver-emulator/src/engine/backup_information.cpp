@@ -73,10 +73,12 @@ std::vector<Value> header_row(const BackupContents& contents) {
             0 /* not compressed */, 1 /* position */, disk_device, or_null(d.user_name), or_null(d.server_name),
             d.database, d.database_version, or_null(d.database_created), size, null, null, null, null,
             or_null(d.started), or_null(d.finished), 0 /* a Windows collation has no SQL sort order */, null,
-            kServerCollationLcid, ci_as_comparison_style, d.server_version.major * 10 /* the version's own level */,
+            kServerCollationLcid, ci_as_comparison_style,
+            d.compatibility_level ? d.compatibility_level : d.server_version.major * 10 /* the version's own level */,
             sql_server_vendor, d.server_version.major, d.server_version.minor, d.server_version.build,
             or_null(d.machine_name), d.checksums ? flag_checksums : 0, null, null,
-            std::u16string(kServerCollationName), null, 0, 0, 0, 0, d.checksums ? 1 : 0, 0, 0, 0, 0,
+            std::u16string(kServerCollationName), null, 0, 0, 0, d.user_access == UserAccess::single_user ? 1 : 0,
+            d.checksums ? 1 : 0, 0, 0, 0, 0,
             d.copy_only ? 1 : 0, null, null, null, null, null,
             // Real servers show "Database", though the documentation lists capitals.
             std::u16string(u"Database"), or_null(d.backup_set), size, 0 /* not contained */,
@@ -130,14 +132,14 @@ std::u16string information_operation(const BackupInformationStatement& informati
 
 Outcome run_backup_information(StatementContext& context, const BackupInformationStatement& information) {
     const MessageArgs args{.operation = information_operation(information)};
-    const FileHandle device(open_backup_device(information.device, context.options.drives, args));
+    const FileHandle device(open_backup_device(information.device, context.options, args));
     const BackupContents contents = read_backup_device(device.get(), information.device, args);
     ResultSet result;
     if (information.kind == BackupInformationStatement::Kind::header) {
         // A newer server's header still reads; its files do not.
         result = {header_columns(), {header_row(contents)}};
     } else {
-        check_backup_version(contents.description, args);
+        refuse_newer_backup(contents.description, context.options.product_version.version, args);
         result = {file_list_columns(), file_list_rows(contents)};
     }
     context.sink.rows(result);

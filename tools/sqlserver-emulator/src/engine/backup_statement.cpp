@@ -10,6 +10,8 @@
 #include "long_operation.h"
 #include "messages.h"
 #include "progress_reporter.h"
+#include "server_release.h"
+#include "service_access.h"
 #include "windows_paths.h"
 
 #include <cerrno>
@@ -38,11 +40,22 @@ BackupSource describe_database(StatementContext& context, const Database& databa
         DatabaseFile recorded = file;
         recorded.host_path.clear();
         description.files.push_back(std::move(recorded));
+        const uint64_t size = file.host_path.empty() ? 0 : std::filesystem::file_size(file.host_path, error);
+        description.file_sizes.push_back(error ? 0 : size);
         if (file.host_path.empty()) continue;
         if (file.kind == FileKind::data && source.data_file.empty()) source.data_file = file.host_path;
-        if (file.kind == FileKind::log) source.log_bytes = std::filesystem::file_size(file.host_path, error);
+        if (file.kind == FileKind::log) source.log_bytes = size;
     }
-    if (!source.data_file.empty()) description.data_bytes = std::filesystem::file_size(source.data_file, error);
+    if (!source.data_file.empty()) description.data_bytes = stored_data_bytes(source.data_file);
+    description.owner_sid = database.owner_sid;
+    description.users.reserve(database.users.size());
+    for (const auto& [name, user] : database.users) description.users.push_back(user);
+    description.user_access = database.user_access;
+    description.compatibility_level = database.compatibility_level
+                                          ? database.compatibility_level
+                                          : context.options.product_version.version.major * 10;
+    description.server_version = context.options.product_version.version;
+    description.database_version = release_of(description.server_version).database_version;
     description.name = backup.name;
     description.description = backup.description;
     description.user_name = context.session().login;
@@ -64,6 +77,8 @@ Outcome run_backup(StatementContext& context, const BackupStatement& backup, con
     if (!database) terminate_with(server_message(911, {.name = backup.database}), args);
     const auto host = map_windows_path(backup.device, context.options.drives);
     std::error_code error;
+    if (!service_may_open(backup.device, context.options))
+        terminate_with(server_message(3201, {.path = backup.device, .os_error = os_access_denied}), args);
     if (!host || !std::filesystem::is_directory(host->parent_path(), error))
         terminate_with(server_message(3201, {.path = backup.device, .os_error = os_path_not_found}), args);
     // Windows refuses to open a folder for writing.

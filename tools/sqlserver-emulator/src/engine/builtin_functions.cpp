@@ -1,15 +1,14 @@
-// IS_SRVROLEMEMBER, SERVERPROPERTY, @@SPID and @@SERVERNAME as SQL Server
-// documents them.
+// IS_SRVROLEMEMBER, the identity functions and the server's own properties
+// as SQL Server documents them.
 #include "builtin_functions.h"
 
 #include "messages.h"
+#include "principals.h"
 #include "query_scope.h"
-#include "server_identity.h"
+#include "server_properties.h"
 #include "text.h"
 
 #include <array>
-#include <functional>
-#include <unistd.h>
 
 namespace emulator {
 namespace {
@@ -18,6 +17,8 @@ namespace {
 // login to them (sp_addsrvrolemember refuses them), so nobody is a member.
 constexpr std::array<std::u16string_view, 7> other_fixed_roles = {
     u"serveradmin", u"dbcreator", u"setupadmin", u"bulkadmin", u"securityadmin", u"diskadmin", u"processadmin"};
+
+const Login* session_login(StatementContext& context) { return context.catalog.find_login(context.session().login); }
 
 // 1 member, 0 not, NULL for a role or login that does not exist. The function
 // reports membership, not permissions, so sysadmin members are not members of
@@ -31,7 +32,7 @@ Value is_srvrolemember(StatementContext& context, const FunctionCall& call) {
         if (!name) return std::monostate{};
         login = context.catalog.find_login(*name);
     } else {
-        login = context.catalog.find_login(context.session().login);
+        login = session_login(context);
     }
     if (!login) return std::monostate{};
     if (equals_ci(*role, u"sysadmin")) return login->sysadmin ? 1 : 0;
@@ -40,92 +41,59 @@ Value is_srvrolemember(StatementContext& context, const FunctionCall& call) {
     return std::monostate{};  // no user-defined server roles exist here
 }
 
-// MACHINE or MACHINE\INSTANCE; 2019 RTM reports the computer's name in capitals.
-std::u16string server_name(const StatementContext& context) {
-    const std::u16string& instance = context.options.instance.instance_name;
-    return to_upper(context.options.machine_name) + (instance.empty() ? u"" : u"\\" + instance);
-}
-
-Value instance_name(const StatementContext& context) {
-    const std::u16string& instance = context.options.instance.instance_name;
-    if (instance.empty()) return std::monostate{};
-    return instance;
-}
-
-struct Property {
-    std::u16string_view name;
-    ColumnType base_type;  // int or nvarchar(128)
-    std::function<Value(const StatementContext&)> value;
-};
-
-Value text(std::u16string_view value) { return std::u16string(value); }
-
-const std::vector<Property>& implemented_properties() {
-    static const std::vector<Property> properties = {
-        {u"MachineName", ColumnType::nvarchar, [](auto& c) { return Value(c.options.machine_name); }},
-        // A stand-alone server: the same as MachineName.
-        {u"ComputerNamePhysicalNetBIOS", ColumnType::nvarchar, [](auto& c) { return Value(c.options.machine_name); }},
-        {u"ServerName", ColumnType::nvarchar, [](auto& c) { return Value(server_name(c)); }},
-        // NULL for the default instance.
-        {u"InstanceName", ColumnType::nvarchar, [](auto& c) { return instance_name(c); }},
-        {u"ProductVersion", ColumnType::nvarchar, [](auto&) { return text(kProductVersion); }},
-        {u"ProductLevel", ColumnType::nvarchar, [](auto&) { return text(u"RTM"); }},
-        {u"ProductMajorVersion", ColumnType::nvarchar, [](auto&) { return Value(to_u16(kServerVersion.major)); }},
-        {u"ProductMinorVersion", ColumnType::nvarchar, [](auto&) { return Value(to_u16(kServerVersion.minor)); }},
-        {u"ProductBuild", ColumnType::nvarchar, [](auto&) { return Value(to_u16(kServerVersion.build)); }},
-        {u"ProductUpdateLevel", ColumnType::nvarchar, [](auto&) { return Value(std::monostate{}); }},  // RTM: no CU
-        {u"Collation", ColumnType::nvarchar, [](auto&) { return text(kServerCollationName); }},
-        {u"LCID", ColumnType::int32, [](auto&) { return Value(kServerCollationLcid); }},
-        {u"PathSeparator", ColumnType::nvarchar, [](auto&) { return text(u"\\"); }},
-        {u"ProcessID", ColumnType::int32, [](auto&) { return Value(static_cast<int32_t>(::getpid())); }},
-        {u"IsClustered", ColumnType::int32, [](auto&) { return Value(0); }},
-        {u"IsSingleUser", ColumnType::int32, [](auto&) { return Value(0); }},
-        {u"IsIntegratedSecurityOnly", ColumnType::int32,
-         [](auto& c) { return Value(c.options.instance.windows_authentication_only ? 1 : 0); }},
-        {u"IsLocalDB", ColumnType::int32, [](auto&) { return Value(0); }},
-    };
-    return properties;
-}
-
-// Properties SQL Server 2019 documents that the stand-in has no answer for.
-constexpr std::array<std::u16string_view, 32> unimplemented_properties = {
-    u"BuildClrVersion", u"CollationID", u"ComparisonStyle", u"Edition", u"EditionID", u"EngineEdition",
-    u"FilestreamConfiguredLevel", u"FilestreamEffectiveLevel", u"FilestreamShareName", u"HadrManagerStatus",
-    u"InstanceDefaultBackupPath", u"InstanceDefaultDataPath", u"InstanceDefaultLogPath",
-    u"IsAdvancedAnalyticsInstalled", u"IsBigDataCluster", u"IsFullTextInstalled", u"IsHadrEnabled",
-    u"IsPolyBaseInstalled", u"IsServerSuspendedForSnapshotBackup", u"IsTempDbMetadataMemoryOptimized",
-    u"IsXTPSupported", u"LicenseType", u"NumLicenses", u"ProductBuildType", u"ProductUpdateReference",
-    u"ResourceLastUpdateDateTime", u"ResourceVersion", u"SqlCharSet", u"SqlCharSetName", u"SqlSortOrder",
-    u"SqlSortOrderName", u"SuspendedDatabaseCount"};
-
-// An invalid name, or one this version does not have, is NULL.
-Value server_property(StatementContext& context, const FunctionCall& call, const std::u16string& statement_text) {
-    const auto* name = std::get_if<std::u16string>(&call.arguments[0]);
-    if (!name) return std::monostate{};
-    for (const auto& property : implemented_properties())
-        if (equals_ci(property.name, *name)) return property.value(context);
-    if (equals_any_ci(unimplemented_properties, *name)) fail(not_supported(statement_text));
+// USER_NAME() and CURRENT_USER: the session's user in its database;
+// USER_NAME(id): the user with that principal_id there, or NULL.
+Value user_name(StatementContext& context, const FunctionCall& call) {
+    const Database* database = context.catalog.find_database(context.session().database);
+    if (!database) return std::monostate{};
+    if (call.arguments.empty()) {
+        const Login* login = session_login(context);
+        const auto user = login ? database_user_of(*login, *database) : std::nullopt;
+        return user ? Value(*user) : Value(std::monostate{});
+    }
+    const auto* id = std::get_if<int32_t>(&call.arguments[0]);
+    if (!id) return std::monostate{};
+    for (const auto& user : kBuiltInUsers)
+        if (user.principal_id == *id) return std::u16string(user.name);
+    for (const auto& [name, user] : database->users)
+        if (user.principal_id == *id) return user.name;
     return std::monostate{};
+}
+
+// SUSER_SNAME(): the session's login; SUSER_SNAME(sid): the login of that
+// SID, or NULL.
+Value suser_sname(StatementContext& context, const FunctionCall& call) {
+    if (call.arguments.empty()) return context.session().login;
+    const auto* sid = std::get_if<Binary>(&call.arguments[0]);
+    const Login* login = sid ? context.catalog.find_login_by_sid(*sid) : nullptr;
+    return login ? Value(login->name) : Value(std::monostate{});
+}
+
+// The call's value and the type it has unconverted; nullopt for
+// SERVERPROPERTY, whose sql_variant the stand-in does not send.
+std::pair<Value, std::optional<Column>> evaluate(StatementContext& context, const FunctionCall& call,
+                                                 const std::u16string& statement_text) {
+    if (call.name == u"IS_SRVROLEMEMBER") return {is_srvrolemember(context, call), Column{u"", ColumnType::int32}};
+    if (call.name == u"USER_NAME" || call.name == u"CURRENT_USER")
+        return {user_name(context, call), Column{u"", ColumnType::nvarchar, 128}};
+    if (call.name == u"SUSER_SNAME") return {suser_sname(context, call), Column{u"", ColumnType::nvarchar, 128}};
+    if (call.name == u"@@SPID") return {context.spid, Column{u"", ColumnType::smallint}};
+    if (call.name == u"@@SERVERNAME")
+        return {server_name(context.options), Column{u"", ColumnType::nvarchar, 128}};
+    if (call.name == u"@@VERSION")
+        return {version_banner(context.options), Column{u"", ColumnType::nvarchar, 300}};
+    const auto* property = std::get_if<std::u16string>(&call.arguments[0]);
+    return {property ? server_property(context, *property, statement_text) : Value(std::monostate{}), std::nullopt};
 }
 
 }  // namespace
 
 FunctionResult call_function(StatementContext& context, const FunctionCall& call,
                              const std::u16string& statement_text) {
-    Value value;
-    if (call.name == u"IS_SRVROLEMEMBER") {
-        value = is_srvrolemember(context, call);
-        if (!call.nvarchar_length) return {{u"", ColumnType::int32}, value};
-    } else if (call.name == u"@@SPID") {
-        value = context.spid;
-        if (!call.nvarchar_length) return {{u"", ColumnType::smallint}, value};
-    } else if (call.name == u"@@SERVERNAME") {
-        value = server_name(context);
-        if (!call.nvarchar_length) return {{u"", ColumnType::nvarchar, 128}, value};
-    } else {
-        // SERVERPROPERTY returns sql_variant, which the stand-in does not send.
-        if (!call.nvarchar_length) fail(not_supported(statement_text));
-        value = server_property(context, call, statement_text);
+    auto [value, type] = evaluate(context, call, statement_text);
+    if (!call.nvarchar_length) {
+        if (!type) fail(not_supported(statement_text));  // SERVERPROPERTY returns sql_variant
+        return {*type, value};
     }
     const Conversion conversion{ColumnType::nvarchar, *call.nvarchar_length};
     return {{u"", ColumnType::nvarchar, conversion.length}, convert_value(value, conversion, statement_text)};

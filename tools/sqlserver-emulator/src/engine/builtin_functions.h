@@ -1,6 +1,6 @@
 // The built-in functions a select list or a comparison may call:
-// IS_SRVROLEMEMBER, SERVERPROPERTY, @@SPID and @@SERVERNAME, bare or converted
-// to nvarchar.
+// IS_SRVROLEMEMBER, SERVERPROPERTY, USER_NAME, CURRENT_USER, SUSER_SNAME,
+// @@SPID, @@SERVERNAME and @@VERSION, bare or converted to nvarchar.
 #pragma once
 
 #include "statement_context.h"

@@ -1,6 +1,9 @@
 // Look-ups over the catalog and the system databases of a fresh server.
 #include "catalog.h"
 
+#include "principals.h"
+
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 
@@ -16,16 +19,27 @@ Login* Catalog::find_login(const std::u16string& name) {
     return found == logins.end() ? nullptr : &found->second;
 }
 
+Login* Catalog::find_login_by_sid(const Binary& sid) {
+    for (auto& [name, login] : logins)
+        if (login.sid == sid) return &login;
+    return nullptr;
+}
+
 Session& Catalog::session(int spid) {
     const auto found = sessions.find(spid);
     if (found == sessions.end()) throw std::logic_error("no open session " + std::to_string(spid));
     return found->second;
 }
 
-bool Catalog::database_in_use(const std::u16string& name) const {
+bool Catalog::database_in_use(const std::u16string& name, int except) const {
+    return !sessions_in(name, except).empty();
+}
+
+std::vector<int> Catalog::sessions_in(const std::u16string& name, int except) const {
+    std::vector<int> spids;
     for (const auto& [spid, session] : sessions)
-        if (equals_ci(session.database, name)) return true;
-    return false;
+        if (spid != except && !session.ended && equals_ci(session.database, name)) spids.push_back(spid);
+    return spids;
 }
 
 const Database* Catalog::owner_of_file(const std::filesystem::path& host_path, const std::u16string& except) const {
@@ -60,6 +74,14 @@ int32_t Catalog::free_dbid() const {
     return dbid;
 }
 
+int32_t Catalog::free_login_principal_id() const {
+    // Below 256 are sa, the fixed server roles and the logins SQL Server
+    // makes for its own certificates.
+    int32_t id = 256;
+    for (const auto& [name, login] : logins) id = std::max(id, login.principal_id + 1);
+    return id;
+}
+
 void add_system_databases(Catalog& catalog) {
     static constexpr const char16_t* folder = u"C:\\Program Files\\Microsoft SQL Server\\MSSQL\\data\\";
     const struct {
@@ -86,6 +108,7 @@ void add_system_databases(Catalog& catalog) {
             {entry.log_logical, folder + std::u16string(entry.log_file), {}, FileKind::log, log_limit_pages,
              default_growth_pages, false},
         };
+        database.owner_sid = kSaSid;
         catalog.databases.emplace(database.name, std::move(database));
     }
 }

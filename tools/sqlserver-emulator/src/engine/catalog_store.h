@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalog.h"
+#include "server_identity.h"
 
 #include <filesystem>
 
@@ -12,8 +13,10 @@ namespace emulator {
 // std::runtime_error when it cannot write.
 void save_catalog(const Catalog& catalog, const std::filesystem::path& file);
 
-// Reads what save_catalog wrote; an absent file gives an empty catalog.
-// Throws std::runtime_error on a malformed file.
-Catalog load_catalog(const std::filesystem::path& file);
+// Reads what save_catalog wrote; an absent file gives an empty catalog. The
+// logins of catalogs written before SIDs were kept get a SID and their
+// password's hash as `server` makes it. Throws std::runtime_error on a
+// malformed file.
+Catalog load_catalog(const std::filesystem::path& file, const ServerVersion& server);
 
 }  // namespace emulator

@@ -6,14 +6,21 @@
 #include "backup_restore.h"
 #include "catalog_store.h"
 #include "data_statements.h"
+#include "database_access.h"
+#include "database_options.h"
 #include "database_statements.h"
+#include "datetime.h"
 #include "fault_rules.h"
 #include "login_statements.h"
 #include "long_operation.h"
 #include "messages.h"
 #include "parser.h"
+#include "password_hash.h"
+#include "principals.h"
 #include "procedures.h"
 #include "session_statements.h"
+#include "session_termination.h"
+#include "user_statements.h"
 
 #include <mutex>
 #include <stdexcept>
@@ -45,21 +52,48 @@ struct Engine::Impl {
         : options(std::move(engine_options)), drive_space(options.drives, options.free_mb) {
         std::filesystem::create_directories(options.state_dir);
         catalog_file = options.state_dir / "catalog.txt";
-        catalog = load_catalog(catalog_file);
+        const ServerVersion& version = options.product_version.version;
+        catalog = load_catalog(catalog_file, version);
         add_system_databases(catalog);
         Login& sa = catalog.logins[u"sa"];
         sa.name = u"sa";
-        sa.password = options.sa_password;
+        sa.principal_id = kSaPrincipalId;
+        sa.sid = kSaSid;
         sa.sysadmin = true;
+        if (sa.password_hash.empty() || !password_matches(options.sa_password, sa.password_hash, version))
+            sa.password_hash = hash_password(options.sa_password, version);
+        if (!sa.created) sa.created = sa.modified = local_now();
         if (sa.default_database.empty() || !catalog.find_database(sa.default_database)) sa.default_database = u"master";
-        for (const auto& name : options.instance.windows_logins) {
-            Login& login = catalog.logins[name];
-            login.name = name;
-            login.default_database = u"master";
-            login.sysadmin = true;
-            login.windows = true;
-        }
+        for (const auto& name : options.instance.windows_logins) add_windows_login(name);
         save_catalog(catalog, catalog_file);
+        settle_default_folders();
+    }
+
+    // Windows logins live for this run only; their SIDs, made from their
+    // names, stay the same from run to run so that database users map again.
+    void add_windows_login(const std::u16string& name) {
+        Login& login = catalog.logins[name];
+        login.name = name;
+        login.principal_id = catalog.free_login_principal_id();
+        login.sid = windows_account_sid(name);
+        login.default_database = u"master";
+        login.sysadmin = true;
+        login.windows = true;
+        login.created = login.modified = local_now();
+    }
+
+    // Without --default-data-path new databases go where master's files are.
+    void settle_default_folders() {
+        if (options.default_data_path.empty()) {
+            const std::u16string& master_file = catalog.find_database(u"master")->files.front().filename;
+            options.default_data_path = master_file.substr(0, master_file.find_last_of(u'\\') + 1);
+        }
+        if (options.default_log_path.empty()) options.default_log_path = options.default_data_path;
+    }
+
+    bool session_ended(int spid) {
+        std::lock_guard lock(mutex);
+        return catalog.session(spid).ended;
     }
 
     Outcome run(StatementContext& context, const Statement& statement) {
@@ -79,6 +113,14 @@ struct Engine::Impl {
                 else if constexpr (std::is_same_v<T, RestoreStatement>) return run_restore(context, body);
                 else if constexpr (std::is_same_v<T, BackupInformationStatement>) return run_backup_information(context, body);
                 else if constexpr (std::is_same_v<T, CreateLoginStatement>) return run_create_login(context, body, statement.text);
+                else if constexpr (std::is_same_v<T, AlterLoginStatement>) return run_alter_login(context, body, statement.text);
+                else if constexpr (std::is_same_v<T, DropLoginStatement>) return run_drop_login(context, body);
+                else if constexpr (std::is_same_v<T, AlterServerRoleStatement>) return run_alter_server_role(context, body, statement.text);
+                else if constexpr (std::is_same_v<T, CreateUserStatement>) return run_create_user(context, body);
+                else if constexpr (std::is_same_v<T, DropUserStatement>) return run_drop_user(context, body);
+                else if constexpr (std::is_same_v<T, AlterDatabaseStatement>) return run_alter_database(context, body);
+                else if constexpr (std::is_same_v<T, ModifyFileStatement>) return run_modify_file(context, body);
+                else if constexpr (std::is_same_v<T, KillStatement>) return run_kill(context, body);
                 else if constexpr (std::is_same_v<T, MalformedBatch>) fail(server_message(102, {.name = body.near}));
                 else fail(not_supported(statement.text));
             },
@@ -127,26 +169,44 @@ std::variant<LoginAccepted, LoginRefused> Engine::login(const LoginRequest& requ
         return *refusal;
     const Login* login = catalog.find_login(request.user);
     const ServerMessage refused = server_message(18456, {.name = request.user});
-    if (!login || (!channel.windows_authenticated && login->password != request.password))
+    const ServerVersion& version = impl_->options.product_version.version;
+    if (!login || (!channel.windows_authenticated && !password_matches(request.password, login->password_hash, version)))
         return LoginRefused{{refused}};
+    // Only the right password learns that the account is disabled.
+    if (login->disabled) {
+        const ServerMessage disabled = server_message(18470, {.name = request.user});
+        return LoginRefused{{disabled}, disabled};
+    }
 
+    const int spid = impl_->next_spid;
     const std::u16string& wanted = request.database.empty() ? login->default_database : request.database;
-    const Database* database = catalog.find_database(wanted);
-    if (!database || catalog.is_restoring(database->name)) {
+    Database* database = catalog.find_database(wanted);
+    if (!database || catalog.is_restoring(database->name) || entry_refusal(*login, *database, spid)) {
         if (request.database.empty()) return LoginRefused{{server_message(4064), refused}};
         return LoginRefused{{server_message(4060, {.name = request.database}), refused}};
     }
-    const int spid = impl_->next_spid++;
+    ++impl_->next_spid;
     ConnectionInfo connection = channel.connection;
     connection.auth_scheme = channel.windows_authenticated ? u"NTLM" : u"SQL";
     catalog.sessions[spid] = Session{spid, login->name, database->name, request.odbc_behaviour, connection};
+    enter_database(*database, spid);
     return LoginAccepted{spid, database->name};
 }
 
 void Engine::close_session(int spid) {
     std::lock_guard lock(impl_->mutex);
+    release_holds(impl_->catalog, spid);
     impl_->catalog.sessions.erase(spid);
 }
+
+void Engine::on_session_ended(int spid, std::function<void()> end_connection) {
+    std::lock_guard lock(impl_->mutex);
+    Session& session = impl_->catalog.session(spid);
+    session.end_connection = std::move(end_connection);
+    if (session.ended) session.end_connection();
+}
+
+const ProductVersion& Engine::product_version() const { return impl_->options.product_version; }
 
 BatchEnd Engine::execute_batch(int spid, const std::u16string& sql, ResponseSink& sink) {
     bool quoted_identifier = false;
@@ -166,7 +226,7 @@ BatchEnd Engine::execute_batch(int spid, const std::u16string& sql, ResponseSink
             std::lock_guard lock(impl_->mutex);
             return match_faults(impl_->options.faults, impl_->spent_faults, statement.text);
         }();
-        if (faults.drop) return BatchEnd::drop_connection;
+        if (faults.drop || impl_->session_ended(spid)) return BatchEnd::drop_connection;
         if (faults.drop_after) {
             // The statement's answer is lost on the way: the server did the work.
             SilentSink silent(sink);

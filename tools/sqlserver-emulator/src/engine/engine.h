@@ -4,8 +4,11 @@
 
 #include "instance_settings.h"
 #include "response_sink.h"
+#include "server_edition.h"
+#include "server_identity.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -36,6 +39,16 @@ struct EngineOptions {
     bool password_policy = false;                    // passwords must meet Windows' policy
     std::map<char, int64_t> free_mb;                 // drives whose free space the stand-in plays
     InstanceSettings instance;
+    ProductVersion product_version = kDefaultProductVersion;  // a release that find_release knows
+    Edition edition = Edition::standard;
+    // Windows folders (on mapped drives, with a trailing backslash) where
+    // SERVERPROPERTY says new databases' files go; empty: the folder of
+    // master's files.
+    std::u16string default_data_path{};
+    std::u16string default_log_path{};               // empty: the data path
+    // Windows folders the server's service account may not open, nor
+    // anything under them.
+    std::vector<std::u16string> unreadable{};
 };
 
 // What a LOGIN7 asked for, decoded by the protocol layer.
@@ -87,6 +100,14 @@ public:
 
     // Ends a session (the client disconnected or the connection dropped).
     void close_session(int spid);
+
+    // How the protocol layer closes the session's connection when the server
+    // ends the session itself (KILL, ALTER DATABASE ... WITH ROLLBACK). Called
+    // under the engine's lock, never after close_session.
+    void on_session_ended(int spid, std::function<void()> end_connection);
+
+    // The version LOGINACK and PRELOGIN announce.
+    const ProductVersion& product_version() const;
 
     // Runs one SQL batch of the session. Every statement ends with
     // sink.statement_done; an unsupported statement is an error message

@@ -3,6 +3,7 @@
 #include "extended_procedures.h"
 
 #include "messages.h"
+#include "service_access.h"
 #include "windows_paths.h"
 
 namespace emulator {
@@ -19,6 +20,9 @@ std::u16string parent_folder(std::u16string path) {
 // One row: File Exists, File is a Directory, Parent Directory Exists. A path
 // on no mapped drive, or not a full path, is 0, 0, 0: the server cannot see
 // it. A drive's root has no parent folder (not confirmed on a real server).
+// In a folder the service account may not open, the procedure (undocumented)
+// is taken to see nothing, as its callers report of such folders: the path
+// is neither file nor folder, and the folder is no parent.
 Outcome file_exists(StatementContext& context, const ExecStatement& exec, const std::u16string& statement_text) {
     // The OUTPUT form (a second argument) sets a variable, which the stand-in does not have.
     if (exec.arguments.size() != 1) fail(not_supported(statement_text));
@@ -28,11 +32,18 @@ Outcome file_exists(StatementContext& context, const ExecStatement& exec, const 
     int32_t exists = 0;
     int32_t folder = 0;
     int32_t parent_exists = 0;
-    if (const auto host = map_windows_path(*path, context.options.drives)) {
+    // What the service account may not open it cannot see either.
+    auto visible = [&](const std::u16string& windows_path) {
+        return service_may_open(windows_path, context.options) ? map_windows_path(windows_path, context.options.drives)
+                                                               : std::nullopt;
+    };
+    if (const auto host = visible(*path)) {
         exists = std::filesystem::is_regular_file(*host, error) ? 1 : 0;
         folder = std::filesystem::is_directory(*host, error) ? 1 : 0;
+    }
+    if (map_windows_path(*path, context.options.drives)) {
         const std::u16string parent = parent_folder(*path);
-        const auto parent_host = parent.empty() ? std::nullopt : map_windows_path(parent, context.options.drives);
+        const auto parent_host = parent.empty() ? std::nullopt : visible(parent);
         parent_exists = parent_host && std::filesystem::is_directory(*parent_host, error) ? 1 : 0;
     }
     ResultSet result{{{u"File Exists", ColumnType::int32},

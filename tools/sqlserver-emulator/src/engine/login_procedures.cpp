@@ -1,7 +1,9 @@
 // Login procedures with SQL Server's checks and messages.
 #include "login_procedures.h"
 
+#include "login_statements.h"
 #include "messages.h"
+#include "password_hash.h"
 #include "password_policy.h"
 
 #include <initializer_list>
@@ -43,7 +45,7 @@ ServerMessage raised_by(int32_t number, const std::u16string& name, const char16
     return server_message(number, {.name = name, .procedure = procedure});
 }
 
-void add_login(StatementContext& context, const ExecStatement& exec) {
+void add_login_procedure(StatementContext& context, const ExecStatement& exec) {
     const Arguments args(exec, {u"@loginame", u"@passwd", u"@defdb"});
     const std::u16string name = args.required(0);
     const std::u16string default_database = args.optional(2).empty() ? u"master" : args.optional(2);
@@ -55,34 +57,30 @@ void add_login(StatementContext& context, const ExecStatement& exec) {
     if (context.options.password_policy)
         if (const auto violation = password_policy_violation(name, password))
             fail(server_message(*violation, {.procedure = u"sp_addlogin"}));
-    context.catalog.logins[name] = Login{name, password, database->name, false};
-    context.save();
+    Login login;
+    login.name = name;
+    login.sid = new_login_sid();
+    login.password_hash = hash_password(password, context.options.product_version.version);
+    login.default_database = database->name;
+    add_login(context, std::move(login));
 }
 
-void drop_login(StatementContext& context, const ExecStatement& exec) {
+void drop_login_procedure(StatementContext& context, const ExecStatement& exec) {
     const Arguments args(exec, {u"@loginame"});
     const std::u16string name = args.required(0);
-    const Login* login = context.catalog.find_login(name);
-    if (!login) fail(raised_by(15007, name, u"sp_droplogin"));
-    if (equals_ci(login->name, u"sa")) fail(raised_by(15405, login->name, u"sp_droplogin"));
-    for (const auto& [spid, session] : context.catalog.sessions)
-        if (equals_ci(session.login, name)) fail(raised_by(15434, login->name, u"sp_droplogin"));
-    context.catalog.logins.erase(name);
-    context.save();
+    drop_login(context, name, raised_by(15007, name, u"sp_droplogin"), u"sp_droplogin");
 }
 
-void add_server_role_member(StatementContext& context, const ExecStatement& exec,
-                            const std::u16string& statement_text) {
+// Only sysadmin means anything to the stand-in; another role would be
+// accepted without effect, so it is refused as unsupported.
+void change_server_role_member(StatementContext& context, const ExecStatement& exec,
+                               const std::u16string& statement_text, bool member) {
     const Arguments args(exec, {u"@loginame", u"@rolename"});
     const std::u16string name = args.required(0);
     const std::u16string role = args.required(1);
-    // Only sysadmin means anything to the stand-in; another role would be
-    // accepted without effect, so it is refused as unsupported.
     if (!equals_ci(role, u"sysadmin")) fail(not_supported(statement_text));
-    Login* login = context.catalog.find_login(name);
-    if (!login) fail(raised_by(15007, name, u"sp_addsrvrolemember"));
-    login->sysadmin = true;
-    context.save();
+    const char16_t* procedure = member ? u"sp_addsrvrolemember" : u"sp_dropsrvrolemember";
+    set_sysadmin(context, name, member, raised_by(15007, name, procedure), procedure);
 }
 
 void set_default_database(StatementContext& context, const ExecStatement& exec) {
@@ -105,9 +103,10 @@ void set_default_database(StatementContext& context, const ExecStatement& exec) 
 
 std::optional<Outcome> run_login_procedure(StatementContext& context, const ExecStatement& exec,
                                            const std::u16string& statement_text) {
-    if (equals_ci(exec.procedure, u"sp_addlogin")) add_login(context, exec);
-    else if (equals_ci(exec.procedure, u"sp_droplogin")) drop_login(context, exec);
-    else if (equals_ci(exec.procedure, u"sp_addsrvrolemember")) add_server_role_member(context, exec, statement_text);
+    if (equals_ci(exec.procedure, u"sp_addlogin")) add_login_procedure(context, exec);
+    else if (equals_ci(exec.procedure, u"sp_droplogin")) drop_login_procedure(context, exec);
+    else if (equals_ci(exec.procedure, u"sp_addsrvrolemember")) change_server_role_member(context, exec, statement_text, true);
+    else if (equals_ci(exec.procedure, u"sp_dropsrvrolemember")) change_server_role_member(context, exec, statement_text, false);
     else if (equals_ci(exec.procedure, u"sp_defaultdb")) set_default_database(context, exec);
     else return std::nullopt;
     return Outcome{};

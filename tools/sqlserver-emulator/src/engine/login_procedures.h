@@ -1,5 +1,5 @@
 // The system procedures for logins: sp_addlogin, sp_droplogin,
-// sp_addsrvrolemember and sp_defaultdb.
+// sp_addsrvrolemember, sp_dropsrvrolemember and sp_defaultdb.
 #pragma once
 
 #include "statement_context.h"

@@ -38,10 +38,10 @@ int32_t convert_to_int(const std::u16string& text) {
 Value convert_value(const Value& value, const Conversion& conversion, const std::u16string& statement_text) {
     if (std::holds_alternative<std::monostate>(value)) return value;
     const auto* text = std::get_if<std::u16string>(&value);
-    const auto* number = std::get_if<int32_t>(&value);
+    const auto number = integer_value(value);
     if (conversion.type == ColumnType::int32) {
         if (text) return convert_to_int(*text);
-        if (number) return value;
+        if (std::holds_alternative<int32_t>(value)) return value;
         fail(not_supported(statement_text));
     }
     if (!text && !number) fail(not_supported(statement_text));

@@ -50,7 +50,7 @@ bool values_equal(const Value& left, const Value& right);
 int32_t convert_to_int(const std::u16string& text);
 
 // CONVERT(type, value): NULL stays NULL, text becomes int as convert_to_int
-// has it, and an int becomes its digits. Character data is cut to the length,
+// has it, and an int or bigint becomes its digits. Character data is cut to the length,
 // as SQL Server cuts it; a number that does not fit, varchar beyond ASCII and
 // any other conversion are not supported, naming `statement_text`.
 Value convert_value(const Value& value, const Conversion& conversion, const std::u16string& statement_text);

@@ -8,9 +8,14 @@
 #include "datetime.h"
 #include "long_operation.h"
 #include "messages.h"
+#include "principals.h"
 #include "progress_reporter.h"
+#include "server_edition.h"
+#include "server_release.h"
+#include "service_access.h"
 #include "windows_paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
@@ -48,6 +53,13 @@ std::vector<RestoreTarget> plan_targets(StatementContext& context, const Restore
             if (equals_ci(move.logical, file.logical)) target.filename = move.target;
         const auto host = map_windows_path(target.filename, context.options.drives);
         std::error_code error;
+        // Where the service account may not write, SQL Server names the step
+        // that failed, then the file, then the planning, then the statement.
+        if (!service_may_open(target.filename, context.options)) {
+            ServerMessage cannot_restore = server_message(3156, {.name = file.logical, .path = target.filename});
+            fail({server_message(3634, {.path = target.filename, .os_error = os_access_denied}), cannot_restore,
+                  server_message(3119), server_message(3013, args)});
+        }
         if (!host || !std::filesystem::is_directory(host->parent_path(), error))
             terminate_with(server_message(5133, {.path = target.filename}), args);
         if (const Database* owner = context.catalog.owner_of_file(*host, restore.database))
@@ -94,6 +106,17 @@ std::map<char, int64_t> space_needed(StatementContext& context, const std::vecto
     return needed;
 }
 
+// Express refuses a restore whose data files would pass its limit, as it
+// refuses such a CREATE DATABASE.
+void check_size_limit(StatementContext& context, const std::vector<RestoreTarget>& targets, const MessageArgs& args) {
+    uint64_t data_bytes = 0;
+    for (const auto& target : targets)
+        if (target.source->kind == FileKind::data) data_bytes += target.size;
+    if (const auto limit_mb = passed_size_limit_mb(context.options.edition, context.options.product_version.version,
+                                                   data_bytes))
+        terminate_with(server_message(1827, {.count = *limit_mb}), args);
+}
+
 // A target file that could not be written.
 struct TargetWriteError {
     std::u16string filename;
@@ -111,21 +134,34 @@ bool write_targets(StatementContext& context, const RestoreStatement& restore, i
         try {
             FileHandle out(::open(target.temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
             if (out.get() < 0) throw std::system_error(errno, std::generic_category());
-            if (target.source->kind == FileKind::log || data_written) {
-                if (::ftruncate(out.get(), static_cast<off_t>(contents.log_bytes)) != 0)
-                    throw std::system_error(errno, std::generic_category());
-                continue;
+            if (target.source->kind == FileKind::data && !data_written) {
+                data_written = true;
+                const bool finished = copy_bytes(backup_fd, contents.data_offset, out.get(), total, [&](uint64_t copied) {
+                    return progress.report_up_to(static_cast<int>(copied * 100 / total));
+                });
+                if (!finished) return false;
             }
-            data_written = true;
-            const bool finished = copy_bytes(backup_fd, contents.data_offset, out.get(), total, [&](uint64_t copied) {
-                return progress.report_up_to(static_cast<int>(copied * 100 / total));
-            });
-            if (!finished) return false;
+            // The file takes its full size; what the backup did not hold stays a hole.
+            if (::ftruncate(out.get(), static_cast<off_t>(target.size)) != 0)
+                throw std::system_error(errno, std::generic_category());
         } catch (const std::system_error& error) {
             throw TargetWriteError{target.filename, error.code().value()};
         }
     }
     return progress.report_up_to(100);
+}
+
+// The owner, users and user access come back as the backup had them (the
+// database options are those in force at its end); an older database keeps
+// its compatibility level where this release still offers it.
+void adopt_backup_settings(StatementContext& context, const BackupDescription& backup, Database& restored) {
+    restored.owner_sid = backup.owner_sid.empty() ? kSaSid : backup.owner_sid;
+    for (const auto& user : backup.users) restored.users.emplace(user.name, user);
+    restored.user_access = backup.user_access;
+    if (restored.user_access != UserAccess::single_user) restored.holder.reset();
+    const int32_t level = backup.compatibility_level ? backup.compatibility_level : backup.server_version.major * 10;
+    const Release& release = release_of(context.options.product_version.version);
+    restored.compatibility_level = std::clamp(level, release.lowest_compatibility_level, release.major * 10);
 }
 
 void remove_temporaries(const std::vector<RestoreTarget>& targets) {
@@ -137,13 +173,16 @@ void remove_temporaries(const std::vector<RestoreTarget>& targets) {
 Outcome run_restore(StatementContext& context, const RestoreStatement& restore) {
     const MessageArgs args{.operation = u"RESTORE DATABASE"};
     if (is_system_database(restore.database)) fail(not_supported(u"RESTORE DATABASE " + restore.database));
-    if (context.catalog.database_in_use(restore.database) || context.catalog.is_restoring(restore.database))
+    const Database* held = context.catalog.find_database(restore.database);
+    if (context.catalog.database_in_use(restore.database) || context.catalog.is_restoring(restore.database) ||
+        (held && held->holder && *held->holder != context.spid))
         terminate_with(server_message(3101), args);
 
-    FileHandle backup(open_backup_device(restore.device, context.options.drives, args));
+    FileHandle backup(open_backup_device(restore.device, context.options, args));
     BackupContents contents = read_backup_device(backup.get(), restore.device, args);
-    check_backup_version(contents.description, args);
+    refuse_unrestorable_backup(contents.description, context.options.product_version.version, args);
     const auto targets = plan_targets(context, restore, contents, args);
+    check_size_limit(context, targets, args);
     SpaceReservation space(context.drive_space, space_needed(context, targets, args));
 
     const Stopwatch stopwatch;
@@ -178,6 +217,7 @@ Outcome run_restore(StatementContext& context, const RestoreStatement& restore) 
     if (const Database* existing = context.catalog.find_database(restore.database)) {
         restored.name = existing->name;
         restored.dbid = existing->dbid;
+        restored.holder = existing->holder;
         for (const auto& old : existing->files) {
             bool reused = false;
             for (const auto& target : targets) reused = reused || old.host_path == target.host_path;
@@ -199,6 +239,7 @@ Outcome run_restore(StatementContext& context, const RestoreStatement& restore) 
     // Like a database created now, as sys.databases shows a restored one.
     restored.created = local_now();
     restored.tables = std::move(contents.description.tables);
+    adopt_backup_settings(context, contents.description, restored);
     context.catalog.databases[restored.name] = restored;
     context.save();
     space.keep();

@@ -6,6 +6,8 @@
 #include "messages.h"
 #include "query_scope.h"
 
+#include <algorithm>
+
 namespace emulator {
 namespace {
 
@@ -29,9 +31,11 @@ Constants evaluate_constants(StatementContext& context, const std::vector<Select
         if (item.kind == SelectItem::Kind::function) {
             constant = call_function(context, item.function, statement_text);
         } else if (item.kind == SelectItem::Kind::constant) {
-            const ColumnType type =
-                std::holds_alternative<int32_t>(item.constant) ? ColumnType::int32 : ColumnType::nvarchar;
-            constant = FunctionResult{{u"", type}, item.constant};
+            Column column{u"", ColumnType::nvarchar};
+            if (std::holds_alternative<int32_t>(item.constant)) column.type = ColumnType::int32;
+            if (const auto* bytes = std::get_if<Binary>(&item.constant))
+                column = {u"", ColumnType::varbinary, std::max<int32_t>(1, static_cast<int32_t>(bytes->size()))};
+            constant = FunctionResult{column, item.constant};
         }
         if (constant) constant->column.name = item.alias;  // unnamed expressions have empty names
         constants.push_back(std::move(constant));

@@ -1,5 +1,6 @@
-// What the stand-in reports itself to be: SQL Server 2019 RTM on a Chinese
-// Windows, with the collation its front end announces at login.
+// What the stand-in reports itself to be: a SQL Server version (SQL Server
+// 2019 RTM unless --product-version says otherwise) on a Chinese Windows, with
+// the collation its front end announces at login.
 #pragma once
 
 #include <compare>
@@ -15,9 +16,16 @@ struct ServerVersion {
     auto operator<=>(const ServerVersion&) const = default;
 };
 
-// 15.0.2000.5 is SQL Server 2019 RTM.
-inline constexpr ServerVersion kServerVersion{15, 0, 2000};
-inline constexpr char16_t kProductVersion[] = u"15.0.2000.5";
+// The four parts of SERVERPROPERTY('ProductVersion').
+struct ProductVersion {
+    ServerVersion version;
+    int32_t revision = 0;
+};
+
+// 15.0.2000.5 is SQL Server 2019 RTM, the version the stand-in plays by default
+// and the one that wrote the backups of its first format.
+inline constexpr ProductVersion kDefaultProductVersion{{15, 0, 2000}, 5};
+inline constexpr ServerVersion kServerVersion = kDefaultProductVersion.version;
 // The on-disk format of that version's databases (904 for SQL Server 2019).
 inline constexpr int32_t kDatabaseVersion = 904;
 

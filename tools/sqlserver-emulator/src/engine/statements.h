@@ -1,6 +1,7 @@
 // The statements the stand-in runs, as the parser hands them to the executors.
 #pragma once
 
+#include "catalog.h"
 #include "response_sink.h"
 
 #include <cstdint>
@@ -14,6 +15,7 @@ namespace emulator {
 // [database.][schema.]name; empty parts were not written.
 struct ObjectName {
     std::u16string database;
+    std::u16string schema;
     std::u16string name;
     std::u16string written;  // as written, for messages 208 and the like
 };
@@ -25,10 +27,12 @@ struct ColumnRef {
 };
 
 // A call of a built-in function, with literal arguments, possibly converted
-// to nvarchar(n) by CONVERT or CAST; the global variables @@SPID and
-// @@SERVERNAME are calls without arguments.
+// to nvarchar(n) by CONVERT or CAST; CURRENT_USER and the global variables
+// @@SPID, @@SERVERNAME and @@VERSION are calls without arguments.
 struct FunctionCall {
-    std::u16string name;  // in capitals: IS_SRVROLEMEMBER, SERVERPROPERTY, @@SPID or @@SERVERNAME
+    // In capitals: IS_SRVROLEMEMBER, SERVERPROPERTY, USER_NAME, SUSER_SNAME,
+    // CURRENT_USER, @@SPID, @@SERVERNAME or @@VERSION.
+    std::u16string name;
     std::vector<Value> arguments;
     std::optional<int32_t> nvarchar_length;  // set when converted
 };
@@ -151,14 +155,69 @@ struct RestoreStatement {
     std::vector<MoveOption> moves;
 };
 
-// CREATE LOGIN name WITH PASSWORD = '...' and the options of a SQL Server login.
-struct CreateLoginStatement {
-    std::u16string name;
-    std::u16string password;
+// The options of a SQL Server login that CREATE LOGIN and ALTER LOGIN ... WITH
+// name; unset when the statement leaves them out.
+struct LoginOptions {
+    std::optional<std::variant<std::u16string, Binary>> password{};  // a password, or a hash given HASHED
+    std::optional<Binary> sid{};                                      // CREATE LOGIN only
     std::optional<std::u16string> default_database{};
     std::optional<std::u16string> default_language{};
-    bool check_expiration = false;  // SQL Server's defaults: OFF
-    bool check_policy = true;       // and ON
+    std::optional<bool> check_expiration{};
+    std::optional<bool> check_policy{};
+};
+
+struct CreateLoginStatement {
+    std::u16string name;
+    LoginOptions options;
+};
+
+// ALTER LOGIN name ENABLE | DISABLE | WITH options.
+struct AlterLoginStatement {
+    std::u16string name;
+    std::optional<bool> enable{};
+    LoginOptions options{};
+};
+
+struct DropLoginStatement {
+    std::u16string name;
+};
+
+// ALTER SERVER ROLE role ADD | DROP MEMBER login.
+struct AlterServerRoleStatement {
+    std::u16string role;
+    bool add = true;
+    std::u16string member{};
+};
+
+// CREATE USER name [FOR | FROM LOGIN login] [WITH DEFAULT_SCHEMA = schema].
+struct CreateUserStatement {
+    std::u16string name;
+    std::optional<std::u16string> login{};  // none: the login of the user's name
+    std::optional<std::u16string> default_schema{};
+};
+
+struct DropUserStatement {
+    std::u16string name;
+};
+
+// ALTER DATABASE name SET SINGLE_USER | RESTRICTED_USER | MULTI_USER [WITH termination].
+struct AlterDatabaseStatement {
+    enum class Termination { wait, rollback_immediate, rollback_after, no_wait };
+    std::u16string database;
+    UserAccess access = UserAccess::multi_user;
+    Termination termination = Termination::wait;
+    int32_t rollback_after_seconds = 0;
+};
+
+// ALTER DATABASE name MODIFY FILE (NAME = logical, SIZE = size).
+struct ModifyFileStatement {
+    std::u16string database;
+    std::u16string logical;
+    int64_t size_bytes = 0;
+};
+
+struct KillStatement {
+    int32_t spid = 0;
 };
 
 // RESTORE HEADERONLY and RESTORE FILELISTONLY: what a backup holds, read
@@ -180,7 +239,9 @@ struct MalformedBatch {
 using StatementBody =
     std::variant<SelectStatement, InsertStatement, DeleteStatement, CreateTableStatement, CreateDatabaseStatement,
                  DropDatabaseStatement, UseStatement, SetStatement, ExecStatement, BackupStatement, RestoreStatement,
-                 BackupInformationStatement, CreateLoginStatement, UnsupportedStatement, MalformedBatch>;
+                 BackupInformationStatement, CreateLoginStatement, AlterLoginStatement, DropLoginStatement,
+                 AlterServerRoleStatement, CreateUserStatement, DropUserStatement, AlterDatabaseStatement,
+                 ModifyFileStatement, KillStatement, UnsupportedStatement, MalformedBatch>;
 
 struct Statement {
     StatementBody body;

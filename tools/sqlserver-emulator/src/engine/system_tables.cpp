@@ -15,6 +15,14 @@ constexpr int32_t status_percent_growth = 0x100000;
 
 Column sysname(const char16_t* name) { return {name, ColumnType::nvarchar, 128}; }
 
+// CONVERT(sysname, varbinary): the bytes read as UTF-16LE code units.
+std::u16string bytes_as_sysname(const Binary& bytes) {
+    std::u16string text;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text += static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8);
+    return text;
+}
+
 int32_t pages_of(const DatabaseFile& file) {
     std::error_code error;
     const auto bytes = file.host_path.empty() ? 0 : std::filesystem::file_size(file.host_path, error);
@@ -44,6 +52,7 @@ TableSnapshot sysprocesses(const Catalog& catalog) {
                          {u"loginame", ColumnType::nvarchar, 128}},
                         {}};
     for (const auto& [spid, session] : catalog.sessions) {
+        if (session.ended) continue;  // its connection is closing
         const auto database = catalog.databases.find(session.database);
         const int32_t dbid = database == catalog.databases.end() ? 0 : database->second.dbid;
         table.rows.push_back({spid, dbid, session.login});
@@ -51,14 +60,35 @@ TableSnapshot sysprocesses(const Catalog& catalog) {
     return table;
 }
 
-// isntname: 1 for a Windows login, 0 for a SQL Server login.
+// sys.syslogins as SQL Server defines it over sys.server_principals: status 9
+// for a login granted access, the access date as the creation date, zero for
+// the limits it no longer keeps, and the password hash read as a sysname;
+// isntname and isntuser 1 for a Windows login, which has no password here.
 TableSnapshot syslogins(const Catalog& catalog) {
     TableSnapshot table{u"syslogins",
-                        {sysname(u"name"), sysname(u"dbname"), {u"sysadmin", ColumnType::int32},
-                         {u"isntname", ColumnType::int32}},
+                        {{u"sid", ColumnType::varbinary, 85}, {u"status", ColumnType::smallint},
+                         {u"createdate", ColumnType::datetime}, {u"updatedate", ColumnType::datetime},
+                         {u"accdate", ColumnType::datetime}, {u"totcpu", ColumnType::int32},
+                         {u"totio", ColumnType::int32}, {u"spacelimit", ColumnType::int32},
+                         {u"timelimit", ColumnType::int32}, {u"resultlimit", ColumnType::int32}, sysname(u"name"),
+                         sysname(u"dbname"), sysname(u"password"), sysname(u"language"),
+                         {u"denylogin", ColumnType::int32}, {u"hasaccess", ColumnType::int32},
+                         {u"isntname", ColumnType::int32}, {u"isntgroup", ColumnType::int32},
+                         {u"isntuser", ColumnType::int32}, {u"sysadmin", ColumnType::int32},
+                         {u"securityadmin", ColumnType::int32}, {u"serveradmin", ColumnType::int32},
+                         {u"setupadmin", ColumnType::int32}, {u"processadmin", ColumnType::int32},
+                         {u"diskadmin", ColumnType::int32}, {u"dbcreator", ColumnType::int32},
+                         {u"bulkadmin", ColumnType::int32}, {u"loginname", ColumnType::nvarchar, 128}},
                         {}};
-    for (const auto& [name, login] : catalog.logins)
-        table.rows.push_back({login.name, login.default_database, login.sysadmin ? 1 : 0, login.windows ? 1 : 0});
+    for (const auto& [name, login] : catalog.logins) {
+        const Value created = login.created ? Value(*login.created) : Value(std::monostate{});
+        const Value modified = login.modified ? Value(*login.modified) : Value(std::monostate{});
+        const Value password = login.windows ? Value(std::monostate{}) : bytes_as_sysname(login.password_hash);
+        const int32_t windows = login.windows ? 1 : 0;
+        table.rows.push_back({login.sid, 9, created, modified, created, 0, 0, 0, 0, 0, login.name,
+                              login.default_database, password, login.default_language, 0, 1, windows, 0, windows,
+                              login.sysadmin ? 1 : 0, 0, 0, 0, 0, 0, 0, 0, login.name});
+    }
     return table;
 }
 

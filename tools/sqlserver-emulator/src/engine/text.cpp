@@ -128,4 +128,37 @@ std::u16string format_milli(int64_t thousandths) {
     return to_u16(thousandths / 1000) + u"." + ascii(fraction);
 }
 
+std::u16string hex_text(std::span<const uint8_t> bytes) {
+    constexpr char16_t digits[] = u"0123456789ABCDEF";
+    std::u16string text = u"0x";
+    for (uint8_t byte : bytes) {
+        text += digits[byte >> 4];
+        text += digits[byte & 0xF];
+    }
+    return text;
+}
+
+std::optional<std::vector<uint8_t>> parse_hex_digits(std::u16string_view digits) {
+    auto value = [](char16_t c) -> int {
+        if (c >= u'0' && c <= u'9') return c - u'0';
+        if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+        if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+        return -1;
+    };
+    std::vector<uint8_t> bytes;
+    size_t i = 0;
+    if (digits.size() % 2 == 1) {
+        if (value(digits[0]) < 0) return std::nullopt;
+        bytes.push_back(static_cast<uint8_t>(value(digits[0])));
+        i = 1;
+    }
+    for (; i < digits.size(); i += 2) {
+        const int high = value(digits[i]);
+        const int low = value(digits[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes.push_back(static_cast<uint8_t>(high << 4 | low));
+    }
+    return bytes;
+}
+
 }  // namespace emulator

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace emulator {
 
@@ -27,5 +29,11 @@ std::u16string ascii(std::string_view text);
 std::u16string to_u16(int64_t number);
 // "12.345": whole units and exactly three decimals, as SQL Server prints timings.
 std::u16string format_milli(int64_t thousandths);
+
+// "0x0200AB...": bytes as T-SQL writes a binary constant, in capitals.
+std::u16string hex_text(std::span<const uint8_t> bytes);
+// The bytes of hex digits without the "0x" (either case; an odd count reads
+// as if a 0 led, as T-SQL reads 0x1 as 0x01); nullopt for another character.
+std::optional<std::vector<uint8_t>> parse_hex_digits(std::u16string_view digits);
 
 }  // namespace emulator

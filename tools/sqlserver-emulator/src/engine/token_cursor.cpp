@@ -11,9 +11,9 @@ namespace {
 
 using Kind = Token::Kind;
 
-constexpr std::array<std::u16string_view, 16> statement_keywords = {
-    u"SELECT", u"INSERT", u"DELETE", u"UPDATE", u"CREATE", u"DROP", u"ALTER", u"USE",
-    u"SET",    u"EXEC",   u"EXECUTE", u"BACKUP", u"RESTORE", u"DECLARE", u"GRANT", u"PRINT"};
+constexpr std::array<std::u16string_view, 17> statement_keywords = {
+    u"SELECT", u"INSERT", u"DELETE", u"UPDATE", u"CREATE", u"DROP", u"ALTER", u"USE",    u"SET",
+    u"EXEC",   u"EXECUTE", u"BACKUP", u"RESTORE", u"DECLARE", u"GRANT", u"PRINT", u"KILL"};
 
 // Words that end a name list or start a clause, so they are never names.
 constexpr std::array<std::u16string_view, 22> clause_keywords = {
@@ -124,6 +124,7 @@ ObjectName TokenCursor::object_name() {
     if (parts.size() > 3) throw Unsupported{};
     ObjectName object;
     object.name = parts.back();
+    if (parts.size() >= 2) object.schema = parts[parts.size() - 2];
     if (parts.size() == 3) object.database = parts.front();
     object.written = text_from(start);
     return object;
@@ -140,14 +141,23 @@ int32_t TokenCursor::integer() {
 }
 
 bool TokenCursor::at_literal() const {
-    return is_string_token(current()) || current().kind == Kind::number || is_symbol(current(), u"-") ||
-           is_word(current(), u"NULL");
+    return is_string_token(current()) || current().kind == Kind::number || current().kind == Kind::binary ||
+           is_symbol(current(), u"-") || is_word(current(), u"NULL");
 }
 
 Value TokenCursor::literal() {
     if (is_string_token(current())) return advance().text;
+    if (current().kind == Kind::binary) return binary_literal();
     if (accept_word(u"NULL")) return std::monostate{};
     return integer();
+}
+
+Binary TokenCursor::binary_literal() {
+    if (current().kind != Kind::binary) syntax_error();
+    auto bytes = parse_hex_digits(current().text);
+    if (!bytes) syntax_error();
+    advance();
+    return std::move(*bytes);
 }
 
 std::u16string TokenCursor::string_literal() {

@@ -55,9 +55,11 @@ protected:
     std::u16string name();
     ObjectName object_name();
     int32_t integer();
+    // A string, a number, a binary constant or NULL.
     bool at_literal() const;
     Value literal();
     std::u16string string_literal();
+    Binary binary_literal();  // 0x...
     ColumnRef column_ref();
     // "AS name", a bare name that is no keyword, or empty.
     std::u16string optional_alias();

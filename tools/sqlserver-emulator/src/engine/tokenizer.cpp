@@ -6,6 +6,7 @@ namespace {
 
 bool is_space(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0x3000; }
 bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool is_hex_digit(char16_t c) { return is_digit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'); }
 bool is_word_start(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u'@' || c == u'#' ||
            c >= 0x80;
@@ -76,6 +77,11 @@ private:
         } else if (c == u'[') {
             token.kind = Token::Kind::bracketed;
             token.text = quoted(u']');
+        } else if (c == u'0' && (peek(1) == u'x' || peek(1) == u'X')) {
+            token.kind = Token::Kind::binary;
+            pos_ += 2;
+            while (pos_ < sql_.size() && is_hex_digit(sql_[pos_])) ++pos_;
+            token.text = sql_.substr(token.begin + 2, pos_ - token.begin - 2);
         } else if (is_digit(c)) {
             token.kind = Token::Kind::number;
             while (pos_ < sql_.size() && (is_digit(sql_[pos_]) || sql_[pos_] == u'.')) ++pos_;

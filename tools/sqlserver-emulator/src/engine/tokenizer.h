@@ -1,5 +1,5 @@
 // Splits T-SQL text into tokens: words, [bracketed] and "double-quoted" names,
-// 'strings' and N'strings', numbers and symbols.
+// 'strings' and N'strings', numbers, binary constants and symbols.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +15,7 @@ struct Token {
         double_quoted, // "text": a name or a string, depending on QUOTED_IDENTIFIER
         string,        // 'text' or N'text'
         number,
+        binary,        // 0x0102: text holds the hex digits after 0x
         symbol,        // one of , ( ) = . ; * % - + < > ! /
         end,
     };

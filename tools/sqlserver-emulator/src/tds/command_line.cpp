@@ -3,6 +3,7 @@
 
 #include "browser.h"
 #include "fault_rule.h"
+#include "engine/server_release.h"
 #include "engine/text.h"
 
 #include <cctype>
@@ -19,6 +20,8 @@ const char kUsage[] =
     "                          [--instance-name NAME] [--browser ADDR]... [--windows-auth-only]\n"
     "                          [--windows-login DOMAIN\\USER]... [--startup-delay SECONDS]\n"
     "                          [--stop-file PATH]\n"
+    "                          [--product-version VERSION] [--edition EDITION]\n"
+    "                          [--default-data-path DIR] [--default-log-path DIR] [--unreadable DIR]...\n"
     "  --sa-password      the password of the login sa\n"
     "  --state            the folder the catalog is kept in (default: a temporary one, removed at exit)\n"
     "  --drive            maps a drive letter of the server's paths (C:\\...) to a host folder\n"
@@ -45,6 +48,18 @@ const char kUsage[] =
     "                     each new connection after its PRELOGIN, then serves normally\n"
     "  --stop-file        stop, with the state saved, when this file appears; the server removes the\n"
     "                     file as it exits\n"
+    "  --product-version  the SQL Server the server plays, as MAJOR.MINOR.BUILD.REVISION of a release\n"
+    "                     from 2000 (8.0) to 2022 (16.0) (default 15.0.2000.5, SQL Server 2019 RTM):\n"
+    "                     its version, password hashes and backups, and which backups it restores\n"
+    "  --edition          express | standard | enterprise (default standard, which limits no\n"
+    "                     database's size); express keeps each database's data files within 10 GB\n"
+    "                     (4 GB before 2008 R2)\n"
+    "  --default-data-path, --default-log-path\n"
+    "                     the Windows folders SERVERPROPERTY names and plain CREATE DATABASE uses\n"
+    "                     (default: the folder of master's files, C:\\Program Files\\Microsoft SQL\n"
+    "                     Server\\MSSQL\\data\\; the log folder defaults to the data folder)\n"
+    "  --unreadable       a Windows folder the server's service account may not open: backups,\n"
+    "                     database files and xp_fileexist there fail as for access denied\n"
     "  SIGTERM and SIGINT stop the server too, with the state saved.\n";
 
 namespace {
@@ -125,6 +140,15 @@ std::optional<std::string> add_free_space(Options& options, const std::string& v
     return std::nullopt;
 }
 
+// A Windows folder given as DRIVE:\\path, kept with one trailing backslash.
+std::optional<std::string> windows_folder(const std::string& name, const std::string& value, std::u16string& folder) {
+    if (value.size() < 3 || !std::isalpha(static_cast<unsigned char>(value[0])) || value[1] != ':' || value[2] != '\\')
+        return name + " expects a Windows folder such as C:\\data, got '" + value + "'";
+    folder = from_utf8(value);
+    if (!folder.ends_with(u'\\')) folder += u'\\';
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::u16string default_machine_name() {
@@ -186,6 +210,21 @@ std::variant<Options, std::string> parse_command_line(const std::vector<std::str
             problem = set_startup_delay(options, value);
         } else if (name == "--stop-file") {
             options.stop_file = value;
+        } else if (name == "--product-version") {
+            const auto version = parse_product_version(value);
+            if (!version)
+                return "--product-version expects MAJOR.MINOR.BUILD.REVISION of a SQL Server release, got '" + value + "'";
+            options.product_version = *version;
+        } else if (name == "--edition") {
+            const auto edition = parse_edition(value);
+            if (!edition) return "--edition expects express, standard or enterprise, got '" + value + "'";
+            options.edition = *edition;
+        } else if (name == "--default-data-path") {
+            problem = windows_folder(name, value, options.default_data_path);
+        } else if (name == "--default-log-path") {
+            problem = windows_folder(name, value, options.default_log_path);
+        } else if (name == "--unreadable") {
+            problem = windows_folder(name, value, options.unreadable.emplace_back());
         } else {
             return "unknown option '" + name + "'";
         }
@@ -198,6 +237,8 @@ std::variant<Options, std::string> parse_command_line(const std::vector<std::str
     if (options.machine_name.empty()) options.machine_name = default_machine_name();
     if (options.init_sql && options.instance.windows_authentication_only && options.instance.windows_logins.empty())
         return "--init-sql on a server with --windows-auth-only needs a --windows-login to run as";
+    if (options.edition == Edition::express && !release_of(options.product_version.version).express_limit_mb)
+        return "SQL Server 2000 had no Express edition";
     return options;
 }
 

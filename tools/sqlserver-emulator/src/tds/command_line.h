@@ -32,6 +32,11 @@ struct Options {
     std::vector<ListenAddress> browser;  // where SQL Server Browser requests are answered (UDP, port 1434)
     std::chrono::milliseconds startup_delay{0};  // how long logins meet a server still starting up
     std::optional<std::filesystem::path> stop_file;  // its appearance stops the server
+    ProductVersion product_version = kDefaultProductVersion;
+    Edition edition = Edition::standard;
+    std::u16string default_data_path;         // Windows folders ending in a backslash;
+    std::u16string default_log_path;          // empty: the engine's defaults
+    std::vector<std::u16string> unreadable;   // Windows folders the service account may not open
 };
 
 extern const char kUsage[];

@@ -21,13 +21,15 @@ void check_prelogin(std::span<const uint8_t> payload) {
     }
 }
 
-std::vector<uint8_t> prelogin_reply() {
+std::vector<uint8_t> prelogin_reply(const ServerVersion& version) {
     struct Option {
         uint8_t token;
         std::vector<uint8_t> data;
     };
     const Option options[] = {
-        {0x00, {0x0F, 0x00, 0x07, 0xD0, 0x00, 0x00}},  // VERSION 15.0.2000.0
+        {0x00,
+         {static_cast<uint8_t>(version.major), static_cast<uint8_t>(version.minor),
+          static_cast<uint8_t>(version.build >> 8), static_cast<uint8_t>(version.build), 0x00, 0x00}},  // VERSION
         {0x01, {0x02}},                                // ENCRYPTION: not supported
         {0x02, {0x00}},                                // INSTOPT
         {0x03, {}},                                    // THREADID

@@ -2,6 +2,8 @@
 // which refuses encryption so the login travels in clear.
 #pragma once
 
+#include "engine/server_identity.h"
+
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -12,7 +14,8 @@ namespace emulator::tds {
 // data lies inside the payload.
 void check_prelogin(std::span<const uint8_t> payload);
 
-// VERSION, ENCRYPTION=NOT_SUP, INSTOPT, an empty THREADID and MARS off.
-std::vector<uint8_t> prelogin_reply();
+// VERSION (the server's major, minor and build), ENCRYPTION=NOT_SUP, INSTOPT,
+// an empty THREADID and MARS off.
+std::vector<uint8_t> prelogin_reply(const ServerVersion& version);
 
 }  // namespace emulator::tds

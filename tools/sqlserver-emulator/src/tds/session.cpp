@@ -58,7 +58,7 @@ bool Session::handle(const ClientMessage& message) {
         switch (message.type) {
             case PacketType::prelogin:
                 check_prelogin(message.payload);
-                writer_.append(prelogin_reply());
+                writer_.append(prelogin_reply(engine_.product_version().version));
                 writer_.end_message();
                 return true;
             case PacketType::login7:
@@ -111,6 +111,9 @@ bool Session::handle_login(const ClientMessage& message) {
     }
     const auto& accepted = std::get<LoginAccepted>(outcome);
     spid_ = accepted.spid;
+    // A session the server ends (KILL, ALTER DATABASE ... WITH ROLLBACK) loses
+    // its connection, which is all its client sees.
+    engine_.on_session_ended(accepted.spid, [this] { socket_.shutdown(); });
     writer_.set_spid(static_cast<uint16_t>(accepted.spid));
 
     const size_t packet_size = negotiated_packet_size(login.requested_packet_size);
@@ -123,7 +126,7 @@ bool Session::handle_login(const ClientMessage& message) {
     writer_.append(collation_change_token());
     writer_.append(env_change_token(EnvChange::language, u"us_english", u""));
     writer_.append(message_token(info(5703, 1, u"Changed language setting to us_english.")));
-    writer_.append(login_ack_token());
+    writer_.append(login_ack_token(engine_.product_version().version));
     writer_.append(env_change_token(EnvChange::packet_size, size_text, size_text));
     writer_.append(done_token(done_status::final, 0, 0));
     writer_.end_message();

@@ -3,7 +3,6 @@
 
 #include "byte_writer.h"
 #include "column_encoding.h"
-#include "engine/server_identity.h"
 
 #include <stdexcept>
 
@@ -37,14 +36,14 @@ public:
 
 }  // namespace
 
-std::vector<uint8_t> login_ack_token() {
+std::vector<uint8_t> login_ack_token(const ServerVersion& version) {
     LengthPrefixedToken token(kLoginAck);
     token.out.u8(1);              // interface: SQL
     token.out.u32be(0x74000004);  // TDS 7.4
     token.out.b_varchar(u"Microsoft SQL Server");
-    token.out.u8(static_cast<uint8_t>(kServerVersion.major));
-    token.out.u8(static_cast<uint8_t>(kServerVersion.minor));
-    token.out.u16be(static_cast<uint16_t>(kServerVersion.build));
+    token.out.u8(static_cast<uint8_t>(version.major));
+    token.out.u8(static_cast<uint8_t>(version.minor));
+    token.out.u16be(static_cast<uint16_t>(version.build));
     return token.finish();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/response_sink.h"
+#include "engine/server_identity.h"
 
 #include <array>
 #include <cstdint>
@@ -29,7 +30,8 @@ constexpr uint16_t count = 0x10;
 constexpr uint16_t attention = 0x20;
 }  // namespace done_status
 
-std::vector<uint8_t> login_ack_token();
+// LOGINACK announcing the server's major, minor and build.
+std::vector<uint8_t> login_ack_token(const ServerVersion& version);
 std::vector<uint8_t> env_change_token(EnvChange type, std::u16string_view new_value, std::u16string_view old_value);
 std::vector<uint8_t> collation_change_token();
 // INFO for severity 10 and below, ERROR above.
