@@ -19,8 +19,10 @@ protected:
             L"CREATE DATABASE mirvox ON PRIMARY (NAME = N'mirvox_Data', FILENAME = N'" + form.data +
             L"\\mirvox_Data.MDF', SIZE = 1) LOG ON (NAME = N'mirvox_Log', FILENAME = N'" + form.data +
             L"\\mirvox_Log.LDF', SIZE = 1)"};
+        // As an earlier install left it: the login a sysadmin, so it enters the database as dbo.
         if (with_login)
-            statements.push_back(L"dbo.sp_addlogin 'mirvox','rovtakl',mirvox");
+            statements.insert(statements.end(), {L"dbo.sp_addlogin 'mirvox','rovtakl',mirvox",
+                                                 L"dbo.sp_addsrvrolemember 'mirvox', sysadmin"});
         install_test::run_as_sa(statements);
     }
 
