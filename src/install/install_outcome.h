@@ -10,7 +10,8 @@ namespace install {
 enum class InstallOutcome {
     completed,
     unverified,            // installed, but the tills' login through the client alias failed
-    statement_failed,      // a statement failed: the install failure path ran
+    statement_failed,      // a statement failed: the install failure path ran, the old database is there
+    old_database_lost,     // ... and the old database was dropped and is not back: its safety backup is named
     template_missing,      // no file at the template path
     connection_failed,     // the server could not be reached
     login_refused,         // the server refused the administrator's login: no retry can change that
@@ -18,6 +19,8 @@ enum class InstallOutcome {
     old_database_in_use,   // the application login still uses the old database
     name_refused,          // a name in dbinstall.ini is not a regular identifier
     refused,               // the pre-flight found a problem; nothing on the server was changed
+    already_running,       // another install runs on this computer; nothing was done
+    interrupted,           // stopped on request (Ctrl+C) before anything on the server was changed
 };
 
 // The outcome as one word, as the log and the result document name it:

@@ -6,10 +6,15 @@
 #include "install/preparation/tills_route.h"
 #include "install/record/install_log.h"
 #include "install/record/install_report.h"
+#include "install/recovery/failure_path.h"
+#include "install/recovery/rollback.h"
 #include "install/recovery/server_changes.h"
 #include "install/server/server_facts.h"
 #include "install/server/server_version.h"
+#include "platform/files.h"
+#include "platform/install_lock.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,16 +25,21 @@ struct InstallRun {
     InstallContext& context;
     InstallLog log;
     const std::wstring staging_path = L"c:\\zq.tmp";  // ls_sourcedbfile
+    std::unique_ptr<platform::InstallLock> lock;      // held from the preconditions to the end
 
     // Learnt by the pre-flight.
     ServerVersion server_version;
     ServerListening listening;  // how the tills will reach the server
     std::vector<DatabaseFile> old_database_files;  // empty when no old database exists
     bool template_staged = false;
+    std::unique_ptr<platform::HeldFile> staged_copy;  // no one writes it from the copy to the end of the restore
 
     std::optional<bool> old_database_found;  // unknown until the pre-flight or the detection has looked
     ServerChanges changes;
-    bool old_database_restored = false;  // by the rollback
+    bool record_kept = false;  // the run's record on disk is this run's: it goes when the run ends
+    // Why a phase failed when it was not the server's error (SQLCA's is taken otherwise).
+    std::optional<FailureCause> failure_cause;
+    RollbackReport::OldDatabase old_database_after_rollback = RollbackReport::OldDatabase::not_dropped;
     InstallReport report;
 
     explicit InstallRun(InstallContext& run_context)

@@ -7,6 +7,8 @@
 #include "install/phases/phases.h"
 #include "install/record/run_journal.h"
 #include "install/recovery/failure_path.h"
+#include "install/recovery/run_record.h"
+#include "install/run_interruption.h"
 #include "platform/clock.h"
 #include "platform/odbc/transaction.h"
 #include "platform/runtime.h"
@@ -41,11 +43,17 @@ OldDatabaseFate fate_of_old_database(const InstallRun& run, InstallOutcome outco
         return OldDatabaseFate::unknown;
     if (!*run.old_database_found)
         return OldDatabaseFate::absent;
-    if (!run.changes.old_database_dropped)
+    if (!run.changes.old_database_drop_sent)
         return OldDatabaseFate::kept;
-    if (outcome == InstallOutcome::completed)
+    if (outcome == InstallOutcome::completed || outcome == InstallOutcome::unverified)
         return OldDatabaseFate::replaced;
-    return run.old_database_restored ? OldDatabaseFate::restored : OldDatabaseFate::lost;
+    switch (run.old_database_after_rollback) {
+    case RollbackReport::OldDatabase::still_there: return OldDatabaseFate::kept;
+    case RollbackReport::OldDatabase::restored: return OldDatabaseFate::restored;
+    case RollbackReport::OldDatabase::not_dropped:
+    case RollbackReport::OldDatabase::missing: break;
+    }
+    return OldDatabaseFate::lost;
 }
 
 // Runs the phase; a fault of the installer itself (an exception) is a failure
@@ -55,7 +63,8 @@ PhaseEnd run_phase(const Phase& phase, InstallRun& run, FailureCause& cause)
     try {
         const PhaseEnd end = phase.run(run);
         if (end == InstallOutcome::statement_failed)
-            cause = {run.context.sqlca.error_number(), run.context.sqlca.error_text()};
+            cause = run.failure_cause.value_or(
+                FailureCause{run.context.sqlca.error_number(), run.context.sqlca.error_text()});
         return end;
     } catch (const std::exception& error) {
         cause = {0, L"安装程序出错：" + platform::exception_text(error)};
@@ -70,6 +79,12 @@ InstallOutcome run_phases(InstallContext& context)
     InstallRun run(context);
     InstallOutcome outcome = InstallOutcome::completed;
     for (const Phase& phase : phases) {
+        if (stop_requested()) {
+            run.report.failed_phase = phase.name;
+            run.context.sqlca.disconnect();
+            outcome = stop_install(run, InstallOutcome::interrupted);
+            break;
+        }
         const platform::Stopwatch stopwatch;
         FailureCause cause;
         const PhaseEnd end = run_phase(phase, run, cause);
@@ -83,6 +98,14 @@ InstallOutcome run_phases(InstallContext& context)
             outcome = fail_install(run, cause);
         break;
     }
+    // A run asked to stop ended before it changed anything (a stop is refused
+    // after that), whatever the stop made fail on its way out.
+    if (stop_requested() && outcome != InstallOutcome::completed)
+        outcome = InstallOutcome::interrupted;
+    // The record goes with the run; only an old database that is not back
+    // keeps it, so that the next start tries again to put it back.
+    if (run.record_kept && outcome != InstallOutcome::old_database_lost)
+        remove_run_record();
     run.report.old_database = fate_of_old_database(run, outcome);
     run.report.safety_backup = run.changes.safety_backup;
     if (context.report)
@@ -95,6 +118,7 @@ InstallOutcome run_phases(InstallContext& context)
 InstallOutcome wf_installdb(InstallContext& context)
 {
     // Every message box and every statement of the run reaches its record too.
+    reset_interruption();
     RunPrompts prompts(context.prompts, context.journal);
     InstallContext recorded{context.form,     prompts,        context.sqlca, context.settings, context.app_name,
                             context.take_safety_backup, context.journal, context.report};

@@ -127,6 +127,20 @@ Outcome copy_file(const std::wstring& existing, const std::wstring& target, cons
     return {true, {}};
 }
 
+std::optional<std::string> read_whole_file(const std::wstring& path)
+{
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
+        return std::nullopt;
+    std::string bytes;
+    char piece[64 * 1024];
+    DWORD read = 0;
+    while (ReadFile(file.get(), piece, sizeof(piece), &read, nullptr) && read > 0)
+        bytes.append(piece, read);
+    return bytes;
+}
+
 Outcome write_file_atomically(const std::wstring& path, const std::string& bytes)
 {
     const std::wstring partial = path + L".partial";
@@ -160,6 +174,22 @@ bool delete_file(const std::wstring& path)
 bool set_file_attributes(const std::wstring& path, uint32_t attributes)
 {
     return SetFileAttributesW(path.c_str(), attributes) != FALSE;
+}
+
+std::unique_ptr<HeldFile> HeldFile::hold(const std::wstring& path, std::wstring& failure)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        failure = system_message(GetLastError());
+        return nullptr;
+    }
+    return std::unique_ptr<HeldFile>(new HeldFile(file));
+}
+
+HeldFile::~HeldFile()
+{
+    CloseHandle(handle_);
 }
 
 bool same_path(const std::wstring& a, const std::wstring& b)

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -21,10 +23,28 @@ bool file_exists(const std::wstring& path);  // true for a file, false for a fol
 Outcome copy_file(const std::wstring& existing, const std::wstring& target, const CopyProgress& progress);
 bool delete_file(const std::wstring& path);
 
+// The file's bytes, or nullopt when it cannot be read (absent included).
+std::optional<std::string> read_whole_file(const std::wstring& path);
+
 // Writes `bytes` to `path` whole or not at all: into a file beside it first,
 // flushed, then moved over it. A reader never sees half a file.
 Outcome write_file_atomically(const std::wstring& path, const std::string& bytes);
 bool set_file_attributes(const std::wstring& path, uint32_t attributes);
+
+// A file held open for reading while others may only read it too: no one
+// writes, replaces or deletes it until the hold ends.
+class HeldFile {
+public:
+    // The hold, or null with the system's reason in `failure`.
+    static std::unique_ptr<HeldFile> hold(const std::wstring& path, std::wstring& failure);
+    ~HeldFile();
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+private:
+    explicit HeldFile(void* handle) : handle_(handle) {}
+    void* handle_;
+};
 
 // True when both paths name the same place once made absolute (relative to
 // the working directory) and compared without regard to letter case.

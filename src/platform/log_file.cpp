@@ -23,9 +23,22 @@ std::wstring program_data_folder()
 
 }  // namespace
 
+std::wstring korvena_data_folder()
+{
+    return program_data_folder() + L"\\Korvena";
+}
+
+Outcome ensure_korvena_data_folder()
+{
+    const int created = SHCreateDirectoryExW(nullptr, korvena_data_folder().c_str(), nullptr);
+    if (created != ERROR_SUCCESS && created != ERROR_ALREADY_EXISTS && created != ERROR_FILE_EXISTS)
+        return {false, system_message(static_cast<unsigned long>(created))};
+    return {true, {}};
+}
+
 std::wstring default_log_file()
 {
-    return program_data_folder() + L"\\Korvena\\dbinstall.log";
+    return korvena_data_folder() + L"\\dbinstall.log";
 }
 
 Outcome LogFile::append(const std::wstring& line)

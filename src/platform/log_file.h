@@ -9,6 +9,13 @@
 
 namespace platform {
 
+// %ProgramData%\Korvena: what the installer keeps on this computer.
+std::wstring korvena_data_folder();
+
+// Creates korvena_data_folder() when it is missing; the system's reason
+// when it cannot.
+Outcome ensure_korvena_data_folder();
+
 // %ProgramData%\Korvena\dbinstall.log, where every run leaves its record.
 std::wstring default_log_file();
 

@@ -299,6 +299,10 @@ std::intptr_t ResponseWindow::handle_message(unsigned message, std::uintptr_t wp
         return 0;
     case WM_QUERYENDSESSION:
         return on_end_session_query() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        if (wparam)
+            on_session_ending();
+        return 0;
     case WM_TIMER:
         on_timer(static_cast<unsigned>(wparam));
         return 0;

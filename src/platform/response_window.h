@@ -93,6 +93,9 @@ protected:
     virtual bool on_close_request() { return true; }
     // The session is ending (WM_QUERYENDSESSION): false asks Windows to wait.
     virtual bool on_end_session_query() { return true; }
+    // The session ends now (WM_ENDSESSION with its wParam TRUE): the process
+    // ends when this returns.
+    virtual void on_session_ending() {}
     virtual void on_timer(unsigned id) { (void)id; }
 
     const FormSpec& form() const { return form_; }

@@ -14,4 +14,12 @@ std::string to_utf8(std::wstring_view text)
     return bytes;
 }
 
+std::wstring from_utf8(std::string_view bytes)
+{
+    const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+    return text;
+}
+
 }  // namespace platform

@@ -9,4 +9,7 @@ namespace platform {
 
 std::string to_utf8(std::wstring_view text);
 
+// The text of UTF-8 bytes; a byte that is not UTF-8 becomes U+FFFD.
+std::wstring from_utf8(std::string_view bytes);
+
 }  // namespace platform

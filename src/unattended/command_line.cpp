@@ -106,7 +106,7 @@ std::wstring usage_text(bool with_exit_statuses) {
         text +=
             L"Exit status:\n"
             L"  0  the database was installed\n"
-            L"  1  a statement failed\n"
+            L"  1  the install failed; what it changed was undone, the old database is there\n"
             L"  2  usage error\n"
             L"  3  the template file is missing\n"
             L"  4  the server could not be reached\n"
@@ -116,8 +116,12 @@ std::wstring usage_text(bool with_exit_statuses) {
             L"  8  refused by the checks before the install: nothing was changed\n"
             L"  9  dbinstall.com could not start dbinstall.exe for the window\n"
             L" 10  the database was installed, but the store application cannot log in\n"
+            L" 11  the install failed after the old database was dropped, and it could not be put back:\n"
+            L"     its safety backup is named in the message, the log and the result document\n"
             L" 12  the server refused the administrator's login (password, disabled account, Windows-only\n"
-            L"     server): a retry cannot help\n";
+            L"     server): a retry cannot help\n"
+            L" 13  another install is running on this computer: nothing was done\n"
+            L" 14  stopped by Ctrl+C or Ctrl+Break before anything on the server was changed\n";
     }
     return text;
 }

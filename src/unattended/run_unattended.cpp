@@ -11,7 +11,9 @@
 #include "exit_status.h"
 #include "install/record/run_journal.h"
 #include "install/wf_installdb.h"
+#include "install/run_interruption.h"
 #include "platform/console.h"
+#include "platform/console_control.h"
 #include "platform/files.h"
 #include "platform/log_file.h"
 #include "platform/machine.h"
@@ -49,6 +51,26 @@ void write_result(const std::optional<std::wstring>& file, RunResult result, con
         warn_unwritten(L"result file", *file, written.system_message);
 }
 
+// Ctrl+C stops a run that has changed nothing yet and is refused after that:
+// the run must finish or put the server back itself. A console that closes
+// ends the process regardless; the run's record on disk then lets the next
+// start put the server right.
+void answer_console(platform::ConsoleControl control, install::RunJournal& journal)
+{
+    if (control == platform::ConsoleControl::closing) {
+        journal.note(L"the console closes while the install runs; the next start puts back what it changed");
+        return;
+    }
+    if (install::request_stop()) {
+        journal.note(L"stop asked (Ctrl+C): the run stops before it changes anything");
+        platform::write_text(platform::Stream::error, L"dbinstall: 安装将在改动数据库服务器以前停止。\n");
+        return;
+    }
+    journal.note(L"stop asked (Ctrl+C) and refused: the run has changed the server");
+    platform::write_text(platform::Stream::error,
+                         L"dbinstall: 安装已经改动了数据库服务器，现在不能中断；它会完成安装，或者把服务器恢复到安装前的状态。\n");
+}
+
 int install(const UnattendedOptions& options, const std::vector<std::wstring>& arguments, RunResult result)
 {
     app::Application application;
@@ -61,6 +83,9 @@ int install(const UnattendedOptions& options, const std::vector<std::wstring>& a
     platform::LogFile log_file(options.log_file.value_or(platform::default_log_file()));
     install::RunJournal journal(log_file, {password, settings.is_pass});
     journal.begin(described(arguments));
+    const platform::ConsoleControlHandler console_control([&journal](platform::ConsoleControl control) {
+        answer_console(control, journal);
+    });
     ConsolePrompts console_prompts;
     install::RunPrompts prompts(console_prompts, &journal);
     if (!defaults.sql_server_found) prompts.message_box(app::sql_server_missing_title, app::sql_server_missing_text);

@@ -69,6 +69,8 @@ void InstallTest::SetUp() {
     std::filesystem::remove_all(test_folder_);
     for (const char* folder : {"work", "data", "template"}) std::filesystem::create_directories(test_folder_ / folder);
     std::filesystem::remove(wine_.drive_c() / staging_file);
+    // A run that could not put an old database back keeps its record for the next start; here each test starts afresh.
+    std::filesystem::remove(run_record_file());
 
     const auto seeded_marker = wine_.drive_c() / "e2e" / ".sql-server-registry";
     if (!std::filesystem::exists(seeded_marker)) {
@@ -274,8 +276,8 @@ std::vector<std::string> lines_until_detection() {
 
 std::vector<std::string> replacing_install_lines(const std::string& backup) {
     std::vector<std::string> lines = lines_until_detection();
-    lines.insert(lines.end(), {"检测旧数据库是否正在使用中...", "备份旧数据库...", "旧数据库已备份到 " + backup,
-                               "删除旧数据库及相关信息..."});
+    lines.insert(lines.end(), {"检测旧数据库是否正在使用中...", "旧数据库的其他连接已断开，删除以前只有安装程序能使用它。",
+                               "备份旧数据库...", "旧数据库已备份到 " + backup, "删除旧数据库及相关信息..."});
     lines.insert(lines.end(), fresh_install_lines.begin() + 6, fresh_install_lines.end());
     return lines;
 }

@@ -109,6 +109,8 @@ protected:
     std::vector<std::string> safety_backups() const;
     // The Windows path of the one safety backup; fails the test when there is not exactly one.
     std::string only_safety_backup();
+    // Where a run keeps its record while it changes the server.
+    std::filesystem::path run_record_file() const { return wine_.drive_c() / "ProgramData" / "Korvena" / "dbinstall.run"; }
 
     WineSession wine_;
     std::string sa_password_ = default_sa_password;  // the server's, set before start_server

@@ -8,8 +8,10 @@ namespace {
 
 // How the failed run ends for the operator.
 enum class Ending {
-    nothing_changed,  // failed before the drop: the plain failure message
-    old_restored,     // the old database came back from its safety backup
+    nothing_changed,  // failed before any change: the plain failure message
+    access_back,      // failed before the safety backup was written: the old database open to all again
+    old_kept,         // the drop did not happen: the old database as it was, its safety backup named
+    old_restored,     // the old database came back from its safety backup, which is named
     undone,           // a fresh install's database and login were taken away
 };
 
@@ -22,12 +24,16 @@ struct FailureCase {
     friend void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 };
 
-std::string box_of(Ending ending) {
+std::string box_of(Ending ending, const std::string& safety_backup) {
+    const std::string backup_kept = "原数据库的安全备份保留在数据库服务器上：" + safety_backup + "\n";
     switch (ending) {
     case Ending::nothing_changed: return "警告: 安装新数据库失败。\n";
-    case Ending::old_restored:
-        return "警告: 安装新数据库失败。\n原数据库已从安全备份恢复，数据库服务器回到了安装前的状态。\n";
+    case Ending::access_back:
     case Ending::undone: return "警告: 安装新数据库失败。\n本次安装在数据库服务器上所做的更改已经撤销。\n";
+    case Ending::old_kept:
+        return "警告: 安装新数据库失败。\n本次安装在数据库服务器上所做的更改已经撤销。\n" + backup_kept;
+    case Ending::old_restored:
+        return "警告: 安装新数据库失败。\n原数据库已从安全备份恢复，数据库服务器回到了安装前的状态。\n" + backup_kept;
     }
     return {};
 }
@@ -41,7 +47,8 @@ TEST_P(FailedStep, LeavesTheServerAsItWasAndTheNextRunInstalls) {
     const ProgramResult failed = install_unattended({"--drop-existing"});
 
     EXPECT_EQ(failed.exit_code, 1) << failed.output << failed.errors;
-    EXPECT_EQ(failed.errors, box_of(c.ending)) << failed.output;
+    const bool backed_up = c.ending == Ending::old_kept || c.ending == Ending::old_restored;
+    EXPECT_EQ(failed.errors, box_of(c.ending, backed_up ? only_safety_backup() : "")) << failed.output;
     if (c.ending != Ending::nothing_changed) {
         const std::string rollback = failed.output.substr(std::min(failed.output.find("恢复安装前的状态...\n"),
                                                                    failed.output.size()));
@@ -71,7 +78,7 @@ TEST_F(InstallTest, WithoutASafetyBackupAFailureAfterTheDropSaysTheOldDatabaseIs
 
     const ProgramResult failed = install_unattended({"--drop-existing", "--no-safety-backup"});
 
-    EXPECT_EQ(failed.exit_code, 1);
+    EXPECT_EQ(failed.exit_code, 11);
     EXPECT_EQ(failed.errors, "警告: 安装新数据库失败。\n恢复安装前的状态时出错：原数据库已删除，没有安全备份。\n"
                              "请与技术支持联系。\n");
     EXPECT_EQ(failed.output.find("备份旧数据库..."), std::string::npos) << failed.output;
@@ -84,8 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
     EachStatement, FailedStep,
     ::testing::Values(
         FailureCase{"OldDatabaseQuery", true, "fail:sysdatabases where name:208", Ending::nothing_changed},
-        FailureCase{"SafetyBackup", true, "fail:BACKUP DATABASE:3201", Ending::nothing_changed},
-        FailureCase{"DropDatabase", true, "fail:Drop DATABASE mirvox:3702", Ending::nothing_changed},
+        FailureCase{"SafetyBackup", true, "fail:BACKUP DATABASE:3201", Ending::access_back},
+        FailureCase{"DropDatabase", true, "fail:Drop DATABASE mirvox:3702", Ending::old_kept},
         FailureCase{"DropLogin", true, "fail:sp_droplogin:15434", Ending::old_restored},
         FailureCase{"CreateDatabase", true, "fail:CREATE DATABASE:5170", Ending::old_restored},
         FailureCase{"Restore", true, "fail:zq.tmp' WITH:3241", Ending::old_restored},

@@ -46,12 +46,14 @@ TEST_F(ServerFailure, RestoreFailingAfterTheDropPutsTheOldDatabaseBack) {
                               "process this media family. RESTORE DATABASE is terminating abnormally.";
     const std::string failure = "装载系统模板数据库...    安装失败:" + error;
     EXPECT_EQ(observed(run, "message"),
-              (Messages{{"警告", "安装新数据库失败。\r\n原数据库已从安全备份恢复，数据库服务器回到了安装前的状态。"}}));
+              (Messages{{"警告", "安装新数据库失败。\r\n原数据库已从安全备份恢复，数据库服务器回到了安装前的状态。"
+                                 "\r\n原数据库的安全备份保留在数据库服务器上：" + backup}}));
     EXPECT_EQ(observed_once(run, "status"), failure + "    原数据库已恢复。");
     EXPECT_EQ(lines_from(observed_once(run, "log"), "开始创建新数据库..."),
               (std::vector<std::string>{"开始创建新数据库...", failure, error, "恢复安装前的状态...",
                                         "删除本次安装建立的数据库 mirvox", "从安全备份还原原数据库：" + backup,
-                                        "重新建立登录名 mirvox", "已恢复安装前的状态。"}));
+                                        "恢复原数据库的访问方式 MULTI_USER", "重新建立登录名 mirvox",
+                                        "已恢复安装前的状态。"}));
     EXPECT_EQ(observed_once(run, "install-enabled"), "1");
     expect_old_installation_kept();
     expect_installer_disconnected();
@@ -87,7 +89,8 @@ TEST_F(ServerFailure, FailedRollbackNamesTheSafetyBackup) {
     const auto messages = observed(run, "message");
     ASSERT_EQ(messages.size(), 1u) << run.output;
     EXPECT_TRUE(messages[0][1].starts_with("安装新数据库失败。\r\n恢复安装前的状态时出错：")) << messages[0][1];
-    EXPECT_NE(messages[0][1].find("\r\n原数据库的安全备份在数据库服务器上：" + backup + "\r\n"), std::string::npos)
+    EXPECT_NE(messages[0][1].find("\r\n原数据库没有恢复。它的安全备份在数据库服务器上：" + backup + "\r\n"),
+              std::string::npos)
         << messages[0][1];
     EXPECT_NE(observed_once(run, "status").find("    恢复安装前的状态失败:"), std::string::npos);
     EXPECT_TRUE(rows("select name from master.dbo.sysdatabases where name = 'mirvox'").empty());

@@ -1,6 +1,7 @@
 // Phase 10: the application login, the reconnection under it, its default
 // database and the switch to the new database.
 #include "install/install_run.h"
+#include "install/recovery/change_record.h"
 #include "install/phases/phases.h"
 
 #include "app/install_settings.h"
@@ -31,6 +32,8 @@ bool drop_leftover_login(InstallRun& run)
     if (!leftover)
         return true;
     run.changes.dropped_logins.push_back(*leftover);
+    if (!record_changes(run))
+        return false;
     sqlca.execute_immediate(statements::drop_login(statements::application_login));
     return succeeded(run);
 }
@@ -45,6 +48,8 @@ PhaseEnd set_up_application_login(InstallRun& run)
     if (!drop_leftover_login(run))
         return InstallOutcome::statement_failed;
     run.changes.login_create_sent = true;
+    if (!record_changes(run))
+        return InstallOutcome::statement_failed;
     sqlca.execute_immediate(statements::add_application_login(settings.is_dbname, run.server_version));
     if (!succeeded(run))
         return InstallOutcome::statement_failed;

@@ -32,7 +32,8 @@ PhaseEnd replace_old_database(InstallRun& run)
         return stop_install(run, InstallOutcome::declined);
     }
 
-    for (auto phase : {check_old_database_unused, back_up_old_database, drop_old_database_and_login}) {
+    for (auto phase : {check_old_database_unused, keep_others_out_of_old_database, back_up_old_database,
+                       drop_old_database_and_login}) {
         if (PhaseEnd end = phase(run))
             return end;
     }

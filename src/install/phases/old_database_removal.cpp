@@ -3,6 +3,7 @@
 
 #include "app/install_settings.h"
 #include "install/install_run.h"
+#include "install/recovery/change_record.h"
 #include "install/server/server_lookups.h"
 #include "install/server/statements.h"
 #include "platform/odbc/transaction.h"
@@ -33,9 +34,11 @@ PhaseEnd drop_old_database_and_login(InstallRun& run)
 {
     const app::InstallSettings& settings = run.context.settings;
     run.log.LogPhase(L"删除旧数据库及相关信息...");
+    run.changes.old_database_drop_sent = true;
+    if (!record_changes(run))
+        return InstallOutcome::statement_failed;
     if (!drop_old(run, statements::drop_database(settings.is_dbname)))
         return fail_drop(run);
-    run.changes.old_database_dropped = true;
 
     // An old database restored by hand, or left by a failed run, may have no
     // login: there is nothing to drop then.
@@ -45,6 +48,8 @@ PhaseEnd drop_old_database_and_login(InstallRun& run)
     if (!login)
         return std::nullopt;
     run.changes.dropped_logins.push_back(*login);
+    if (!record_changes(run))
+        return InstallOutcome::statement_failed;
     if (!drop_old(run, statements::drop_login(settings.is_logid)))
         return fail_drop(run);
     return std::nullopt;

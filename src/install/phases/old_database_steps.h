@@ -10,6 +10,11 @@ namespace install {
 // it is in use (phase 6).
 PhaseEnd check_old_database_unused(InstallRun& run);
 
+// Everyone else's sessions in the old database ended, and everyone else kept
+// out until it is dropped, so that nothing is written after its safety
+// backup; the access it had is kept for the way back.
+PhaseEnd keep_others_out_of_old_database(InstallRun& run);
+
 // The old database written to a file beside the new one's, so that a failure
 // after the drop can put it back; nothing when the run takes no backup.
 PhaseEnd back_up_old_database(InstallRun& run);

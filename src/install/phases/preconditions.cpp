@@ -1,10 +1,12 @@
 // Phase 1: what must hold before anything is logged or connected.
 #include "install/install_run.h"
 #include "install/phases/phases.h"
+#include "install/recovery/interrupted_run.h"
 
 #include "app/install_settings.h"
 #include "install/server/identifier.h"
 #include "platform/files.h"
+#include "platform/install_lock.h"
 #include "platform/prompts.h"
 #include "platform/odbc/transaction.h"
 
@@ -39,6 +41,14 @@ PhaseEnd check_preconditions(InstallRun& run)
 {
     run.context.form.set_pointer(platform::MousePointer::busy);
     run.context.sqlca.auto_commit = true;
+    // A second run would write c:\zq.tmp under the first, and could drop what the first restores.
+    run.lock = platform::InstallLock::acquire();
+    if (!run.lock) {
+        run.context.prompts.message_box(L"提示", L"这台计算机上已经有一个数据库安装正在运行。请等它结束后再安装。");
+        return stop_install(run, InstallOutcome::already_running);
+    }
+    if (PhaseEnd end = recover_interrupted_run(run))
+        return end;
     if (!platform::file_exists(run.context.form.template_file())) {
         run.context.prompts.message_box(L"提示", L"请选择数据库文件");
         return stop_install(run, InstallOutcome::template_missing);

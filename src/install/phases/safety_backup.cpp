@@ -3,6 +3,7 @@
 
 #include "app/install_settings.h"
 #include "install/install_run.h"
+#include "install/recovery/change_record.h"
 #include "install/server/progress.h"
 #include "install/server/server_lookups.h"
 #include "install/server/statements.h"
@@ -38,6 +39,8 @@ PhaseEnd back_up_old_database(InstallRun& run)
     if (sqlca.status_code() != Transaction::success)
         return InstallOutcome::statement_failed;
     run.changes.safety_backup = file;
+    if (!record_changes(run))
+        return InstallOutcome::statement_failed;
     run.log.LogLine(L"旧数据库已备份到 " + file);
     return std::nullopt;
 }

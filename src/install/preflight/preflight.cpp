@@ -8,6 +8,9 @@
 #include "install/preflight/refusal.h"
 #include "install/preflight/staging.h"
 #include "install/preparation/route_for_tills.h"
+#include "install/recovery/change_record.h"
+#include "install/recovery/run_record.h"
+#include "install/run_interruption.h"
 
 #include "app/install_settings.h"
 #include "platform/character_class.h"
@@ -47,7 +50,7 @@ public:
         for (auto check : {&Preflight::administrator_rights, &Preflight::same_machine, &Preflight::route_for_tills,
                            &Preflight::data_folder,
                            &Preflight::new_files_free, &Preflight::staged_template, &Preflight::template_backup,
-                           &Preflight::template_files, &Preflight::disk_room}) {
+                           &Preflight::template_files, &Preflight::disk_room, &Preflight::run_record}) {
             if (std::optional<Refusal> refusal = (this->*check)())
                 return refusal;
         }
@@ -143,10 +146,13 @@ private:
             return Refusal{L"模板数据库文件不能是“" + run_.staging_path + L"”：安装程序用这个文件暂存模板。",
                            L"请把模板数据库文件放到别的位置，再选择它。"};
         run_.log.LogPhase(L"安装系统信息...");
-        if (std::optional<std::wstring> failure = stage_template(run_))
+        if (std::optional<std::wstring> failure = stage_template(run_)) {
+            if (stop_requested())
+                return Refusal{L"安装已按要求停止。", L"需要时可以再运行本程序。"};
             return Refusal{L"不能写文件到磁盘。不能把“" + template_file + L"”复制到“" + run_.staging_path + L"”：" +
                                *failure,
                            L"请确认模板数据库文件可以读取，并且 C 盘有足够的空间。"};
+        }
         return std::nullopt;
     }
 
@@ -201,6 +207,15 @@ private:
         return Refusal{L"数据库服务器的 " + data_path_.substr(0, 2) + L" 盘空间不够：需要 " + std::to_wstring(needed) +
                            L" MB，只有 " + std::to_wstring(*free) + L" MB 可用。",
                        L"请在这个盘上腾出空间，或选择另一个盘上的软件数据安装路径。"};
+    }
+
+    // Before the first change the run must be able to write down what it changes.
+    std::optional<Refusal> run_record()
+    {
+        if (record_changes(run_))
+            return std::nullopt;
+        return Refusal{run_.failure_cause->error_text,
+                       L"请以管理员身份运行本程序，并确认 " + run_record_file() + L" 所在的文件夹可以写入。"};
     }
 
     bool belongs_to_old_database(const std::wstring& path) const

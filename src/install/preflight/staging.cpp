@@ -2,6 +2,7 @@
 #include "install/preflight/staging.h"
 
 #include "install/install_run.h"
+#include "install/run_interruption.h"
 #include "platform/files.h"
 
 namespace install {
@@ -31,10 +32,14 @@ std::optional<std::wstring> stage_template(InstallRun& run)
             const int percent = static_cast<int>(done * 100 / total);
             if (percent != shown)
                 form.show_progress(shown = percent);
-            return true;
+            return !stop_requested();
         });
     if (!copied.succeeded)
         return copied.system_message;
+    std::wstring failure;
+    run.staged_copy = platform::HeldFile::hold(run.staging_path, failure);
+    if (!run.staged_copy)
+        return failure;
     return std::nullopt;
 }
 
@@ -42,6 +47,7 @@ void remove_staged_template(InstallRun& run)
 {
     if (!run.template_staged)
         return;
+    run.staged_copy.reset();
     remove_file_at(run.staging_path);
     run.template_staged = false;
 }

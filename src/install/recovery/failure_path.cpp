@@ -13,6 +13,7 @@ namespace install {
 namespace {
 
 using Result = RollbackReport::Result;
+using OldDatabase = RollbackReport::OldDatabase;
 
 // What the status line adds to the failure once the rollback has run.
 std::wstring rollback_status(const RollbackReport& rollback)
@@ -22,7 +23,7 @@ std::wstring rollback_status(const RollbackReport& rollback)
     case Result::failed: return L"    恢复安装前的状态失败:" + rollback.error;
     case Result::undone: break;
     }
-    return rollback.old_database_restored ? L"    原数据库已恢复。" : L"    已撤销本次安装的更改。";
+    return rollback.old_database == OldDatabase::restored ? L"    原数据库已恢复。" : L"    已撤销本次安装的更改。";
 }
 
 std::wstring failure_message(const InstallRun& run, const RollbackReport& rollback)
@@ -31,18 +32,20 @@ std::wstring failure_message(const InstallRun& run, const RollbackReport& rollba
     switch (rollback.result) {
     case Result::nothing_to_undo: break;
     case Result::undone:
-        text += rollback.old_database_restored ? L"\r\n原数据库已从安全备份恢复，数据库服务器回到了安装前的状态。"
-                                               : L"\r\n本次安装在数据库服务器上所做的更改已经撤销。";
+        text += rollback.old_database == OldDatabase::restored
+                    ? L"\r\n原数据库已从安全备份恢复，数据库服务器回到了安装前的状态。"
+                    : L"\r\n本次安装在数据库服务器上所做的更改已经撤销。";
         break;
-    case Result::failed:
-        text += L"\r\n恢复安装前的状态时出错：" + rollback.error;
-        if (run.changes.old_database_dropped && run.changes.safety_backup)
-            text += L"\r\n原数据库的安全备份在数据库服务器上：" + *run.changes.safety_backup +
-                    L"\r\n请用它还原原数据库，或与技术支持联系。";
-        else
-            text += L"\r\n请与技术支持联系。";
-        break;
+    case Result::failed: text += L"\r\n恢复安装前的状态时出错：" + rollback.error; break;
     }
+    // Once the store's data has a safety backup, the operator always hears where it is.
+    if (rollback.old_database == OldDatabase::missing && run.changes.safety_backup)
+        return text + L"\r\n原数据库没有恢复。它的安全备份在数据库服务器上：" + *run.changes.safety_backup +
+               L"\r\n请用它还原原数据库，或与技术支持联系。";
+    if (run.changes.safety_backup)
+        text += L"\r\n原数据库的安全备份保留在数据库服务器上：" + *run.changes.safety_backup;
+    if (rollback.result == Result::failed)
+        text += L"\r\n请与技术支持联系。";
     return text;
 }
 
@@ -62,13 +65,14 @@ InstallOutcome fail_install(InstallRun& run, const FailureCause& cause)
     const RollbackReport rollback = roll_back(run);
     if (rollback.result != Result::nothing_to_undo)
         run.report.phases.push_back({L"rollback", stopwatch.elapsed_milliseconds()});
-    run.old_database_restored = rollback.old_database_restored;
+    run.old_database_after_rollback = rollback.old_database;
     form.set_status_text(failure_status + rollback_status(rollback));
     run.context.sqlca.disconnect();
     remove_staged_template(run);
     run.context.prompts.message_box(L"警告", failure_message(run, rollback));
     run.context.form.set_pointer(platform::MousePointer::arrow);
-    return InstallOutcome::statement_failed;
+    return rollback.old_database == OldDatabase::missing ? InstallOutcome::old_database_lost
+                                                         : InstallOutcome::statement_failed;
 }
 
 }  // namespace install

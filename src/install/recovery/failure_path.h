@@ -19,7 +19,8 @@ struct FailureCause {
 
 // Reports the cause on the status line, in the log and with a warning,
 // undoes what the run changed on the server (see rollback.h), closes the
-// connection and removes the staging file. Returns statement_failed.
+// connection and removes the staging file. Returns old_database_lost when
+// the old database was dropped and is not back, else statement_failed.
 InstallOutcome fail_install(InstallRun& run, const FailureCause& cause);
 
 }  // namespace install

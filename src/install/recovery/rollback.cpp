@@ -1,18 +1,24 @@
 // The rollback: each step looks at the server first, so it does only what
-// the failure left undone, also after a dropped connection.
+// the failure left undone, also after a dropped connection or a restart.
 #include "install/recovery/rollback.h"
 
 #include "app/install_settings.h"
-#include "platform/odbc/transaction.h"
+#include "install/install_run.h"
+#include "install/server/patient_connect.h"
 #include "install/server/progress.h"
 #include "install/server/statements.h"
-#include "install/wf_connect_db.h"
+#include "platform/odbc/transaction.h"
 
 namespace install {
 
 namespace {
 
 using platform::Transaction;
+using OldDatabase = RollbackReport::OldDatabase;
+
+// A database by its name: not there, there and online, or there in another
+// state (RESTORING after a restore that did not end).
+enum class Presence { absent, online, not_online };
 
 // Every step returns false when it failed, with the reason in error_.
 class Rollback {
@@ -20,28 +26,31 @@ public:
     explicit Rollback(InstallRun& run)
         : run_(run), changes_(run.changes), sqlca_(run.context.sqlca), database_(run.context.settings.is_dbname)
     {
+        if (changes_.old_database_drop_sent)
+            old_database_ = OldDatabase::missing;
     }
 
     RollbackReport run()
     {
         run_.log.LogPhase(L"恢复安装前的状态...");
         if (!reconnect() || !drop_created_database() || !drop_created_login() || !restore_old_database() ||
-            !remake_dropped_logins()) {
+            !give_back_user_access() || !remake_dropped_logins()) {
             run_.log.LogLine(L"恢复安装前的状态失败：" + error_);
-            return {RollbackReport::Result::failed, false, error_};
+            return {RollbackReport::Result::failed, old_database_, error_};
         }
         if (steps_taken_ == 0) {
             run_.log.LogLine(L"数据库服务器上没有要撤销的更改。");
-            return {};
+            return {RollbackReport::Result::nothing_to_undo, old_database_, {}};
         }
         run_.log.LogLine(L"已恢复安装前的状态。");
-        return {RollbackReport::Result::undone, old_database_restored_, {}};
+        return {RollbackReport::Result::undone, old_database_, {}};
     }
 
 private:
+    // A restarted server may take minutes before it takes connections again.
     bool reconnect()
     {
-        if (connect_sqlca(run_.context, run_.context.form.admin_login()))
+        if (connect_patiently(run_, std::chrono::minutes(3)))
             return true;
         return server_failed();
     }
@@ -50,9 +59,15 @@ private:
     {
         if (!changes_.database_create_sent)
             return true;
-        bool present = false;
-        return exists(statements::old_database_query, database_, present) &&
-               (!present || step(L"删除本次安装建立的数据库 " + database_, statements::drop_database(database_)));
+        Presence presence = Presence::absent;
+        if (!find(database_, presence))
+            return false;
+        if (presence == Presence::absent)
+            return true;
+        // The tills reconnect into the new database as soon as it exists; their sessions must not keep it.
+        if (presence == Presence::online)
+            sqlca_.execute_immediate(statements::keep_others_out(database_));
+        return step(L"删除本次安装建立的数据库 " + database_, statements::drop_database(database_));
     }
 
     bool drop_created_login()
@@ -67,23 +82,45 @@ private:
 
     bool restore_old_database()
     {
-        if (!changes_.old_database_dropped)
+        if (!changes_.old_database_drop_sent)
             return true;
-        bool present = false;
-        if (!exists(statements::old_database_query, database_, present))
+        Presence presence = Presence::absent;
+        if (!find(database_, presence))
             return false;
-        if (present)
+        if (presence == Presence::online) {
+            old_database_ = OldDatabase::still_there;
             return true;
+        }
         if (!changes_.safety_backup) {
             error_ = L"原数据库已删除，没有安全备份。";
             return false;
         }
+        // A restore of it that did not end left it RESTORING: it goes, and comes back whole.
+        if (presence == Presence::not_online &&
+            !step(L"删除没有还原完的数据库 " + database_, statements::drop_database(database_)))
+            return false;
         const ServerProgress progress(sqlca_, run_.context.form);
         if (!step(L"从安全备份还原原数据库：" + *changes_.safety_backup,
                   statements::restore_safety_backup(database_, *changes_.safety_backup, run_.old_database_files)))
             return false;
-        old_database_restored_ = true;
+        old_database_ = OldDatabase::restored;
         return true;
+    }
+
+    // The old database, restored from a backup taken while the installer
+    // alone used it, or kept out of others' reach before a failure, opens
+    // to everyone as it did before.
+    bool give_back_user_access()
+    {
+        if (!changes_.old_access_mode || old_database_ == OldDatabase::missing)
+            return true;
+        Presence presence = Presence::absent;
+        if (!find(database_, presence, &access_))
+            return false;
+        if (presence != Presence::online || access_ == *changes_.old_access_mode)
+            return true;
+        return step(L"恢复原数据库的访问方式 " + *changes_.old_access_mode,
+                    statements::set_user_access(database_, *changes_.old_access_mode));
     }
 
     bool remake_dropped_logins()
@@ -115,6 +152,29 @@ private:
         return sqlca_.status_code() == Transaction::success || server_failed();
     }
 
+    // Whether the database is there, and whether it is online; servers
+    // before SQL Server 2005 only say whether it is there.
+    bool find(const std::wstring& database, Presence& presence, std::wstring* access = nullptr)
+    {
+        bool present = false;
+        if (!exists(statements::old_database_query, database, present))
+            return false;
+        presence = present ? Presence::online : Presence::absent;
+        if (!present || run_.server_version.major < 9)
+            return true;
+        platform::QueryResult state;
+        sqlca_.select_rows(statements::database_state_query, {database}, state);
+        if (sqlca_.status_code() == Transaction::failure)
+            return server_failed();
+        if (!state.rows.empty() && state.rows[0].size() >= 2) {
+            if (state.rows[0][0].value_or(L"ONLINE") != L"ONLINE")
+                presence = Presence::not_online;
+            if (access)
+                *access = state.rows[0][1].value_or(L"");
+        }
+        return true;
+    }
+
     // Whether the single-row query finds a row for `value`.
     bool exists(const std::wstring& query, const std::wstring& value, bool& present)
     {
@@ -143,7 +203,8 @@ private:
     const ServerChanges& changes_;
     Transaction& sqlca_;
     const std::wstring& database_;
-    bool old_database_restored_ = false;
+    OldDatabase old_database_ = OldDatabase::not_dropped;
+    std::wstring access_;
     int steps_taken_ = 0;
     std::wstring error_;
 };

@@ -29,6 +29,9 @@ const std::wstring database_files_query =
 
 const std::wstring login_query = L"select name, dbname, sysadmin from master.dbo.syslogins where name =? ";
 
+const std::wstring database_state_query =
+    L"select state_desc, user_access_desc from master.sys.databases where name =? ";
+
 const std::wstring is_sysadmin_query = L"SELECT IS_SRVROLEMEMBER('sysadmin')";
 
 // SERVERPROPERTY answers sql_variant; as text every driver reads it alike.
@@ -96,6 +99,16 @@ std::wstring safety_backup(const std::wstring& database, const std::wstring& dev
 std::wstring drop_database(const std::wstring& database)
 {
     return L"Drop DATABASE " + database;
+}
+
+std::wstring keep_others_out(const std::wstring& database)
+{
+    return L"ALTER DATABASE " + database + L" SET SINGLE_USER WITH ROLLBACK IMMEDIATE";
+}
+
+std::wstring set_user_access(const std::wstring& database, const std::wstring& access)
+{
+    return L"ALTER DATABASE " + database + L" SET " + access;
 }
 
 std::wstring drop_login(const std::wstring& login)

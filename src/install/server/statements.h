@@ -26,6 +26,8 @@ extern const std::wstring old_database_query;     // values: database name
 extern const std::wstring in_use_query;           // values: login, database name
 extern const std::wstring database_files_query;   // values: database name; rows: name, filename, size in pages, groupid
 extern const std::wstring login_query;            // values: login; row: name, dbname, sysadmin
+// SQL Server 2005 and later: row: state_desc (ONLINE, RESTORING, ...), user_access_desc (MULTI_USER, ...).
+extern const std::wstring database_state_query;   // values: database name
 
 // The pre-flight's questions.
 extern const std::wstring is_sysadmin_query;      // 1 when the connected login is a sysadmin
@@ -49,6 +51,10 @@ std::wstring safety_backup_file(const std::wstring& data_path, const std::wstrin
 
 std::wstring safety_backup(const std::wstring& database, const std::wstring& device, ServerVersion server);
 std::wstring drop_database(const std::wstring& database);
+// Ends every other session in the database and keeps everyone else out.
+std::wstring keep_others_out(const std::wstring& database);
+// Gives the database back the user access it had ("MULTI_USER", "RESTRICTED_USER", "SINGLE_USER").
+std::wstring set_user_access(const std::wstring& database, const std::wstring& access);
 std::wstring drop_login(const std::wstring& login);
 std::wstring create_database(const std::wstring& database, const std::wstring& data_path);
 std::wstring restore_database(const std::wstring& database, const std::wstring& staging_path,

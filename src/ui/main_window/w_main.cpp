@@ -179,6 +179,14 @@ bool w_main::on_end_session_query()
     return !worker_.running();
 }
 
+void w_main::on_session_ending()
+{
+    // Windows ends the session over the refusal (a forced shutdown): the run's
+    // record stays on disk, and the next start puts the server right.
+    if (worker_.running() && run_journal_)
+        run_journal_->note(L"the Windows session ends while the install runs; the next start puts back what it changed");
+}
+
 void w_main::on_timer(unsigned id)
 {
     if (id == progress_timer && run_form_)

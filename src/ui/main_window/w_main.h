@@ -58,6 +58,7 @@ protected:
     void on_choice_picked(int control_id) override;
     bool on_close_request() override;
     bool on_end_session_query() override;
+    void on_session_ending() override;
     void on_timer(unsigned id) override;
 
 private:

@@ -3,6 +3,7 @@
 #include "w_main.h"
 
 #include "app/machine_defaults.h"
+#include "install/recovery/run_record.h"
 #include "main_window_form.h"
 #include "platform/machine.h"
 
@@ -27,6 +28,16 @@ void w_main::wf_init()
     set_text(sle_sa, defaults.admin_login);
     set_text(sle_password, defaults.admin_password);
     use_windows_authentication(defaults.windows_authentication);
+
+    // A run that was interrupted is put right by the next install, on its own server.
+    if (const std::optional<install::RunRecord> interrupted = install::read_run_record()) {
+        set_text(sle_sqlserver, interrupted->server);
+        std::wstring text = L"上次在数据库服务器“" + interrupted->server +
+                            L"”上的安装没有完成。\r\n按“安装”时，安装程序会先把这台数据库服务器恢复到上次安装以前的状态。";
+        if (interrupted->changes.safety_backup)
+            text += L"\r\n原数据库的安全备份在数据库服务器上：" + *interrupted->changes.safety_backup;
+        prompts_.message_box(L"提示", text);
+    }
 }
 
 }  // namespace ui

@@ -131,6 +131,7 @@ void InstallOnServer::SetUp()
     std::error_code ignored;
     std::filesystem::remove_all(work_folder, ignored);
     std::filesystem::create_directories(work_folder + L"\\data");
+    DeleteFileW(L"C:\\ProgramData\\Korvena\\dbinstall.run");
     if (file_exists(staging_path)) {
         SetFileAttributesW(staging_path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(staging_path.c_str());

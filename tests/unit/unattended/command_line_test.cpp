@@ -118,7 +118,9 @@ TEST(UnattendedExitStatus, OneDistinctStatusPerOutcome)
         {InstallOutcome::template_missing, 3}, {InstallOutcome::connection_failed, 4},
         {InstallOutcome::declined, 5},         {InstallOutcome::old_database_in_use, 6},
         {InstallOutcome::name_refused, 7},     {InstallOutcome::refused, 8},
-        {InstallOutcome::unverified, 10},      {InstallOutcome::login_refused, 12},
+        {InstallOutcome::unverified, 10},      {InstallOutcome::old_database_lost, 11},
+        {InstallOutcome::login_refused, 12},    {InstallOutcome::already_running, 13},
+        {InstallOutcome::interrupted, 14},
     };
     for (const auto& [outcome, status] : rows) EXPECT_EQ(unattended::exit_status_of(outcome), status);
     EXPECT_EQ(unattended::exit_usage_error, 2);
