@@ -6,7 +6,7 @@
 # result document's schema, a build record and SHA256SUMS. The same commit
 # gives the same bytes wherever it is built; only a signature differs.
 #
-# Usage: package.sh
+# Usage: package.sh [--output FOLDER]   (dist by default)
 # Environment, all optional:
 #   KORVENA_SIGNING_PKCS12    a PKCS#12 file with the code-signing certificate and its key
 #   KORVENA_SIGNING_PASSWORD  the file's password (read from here, never put on a command line)
@@ -14,21 +14,29 @@
 #   SOURCE_DATE_EPOCH         the time the package's files carry; the commit's time when unset
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-cd "$top"
 
 fail() {
     echo "package.sh: $*" >&2
     exit 1
 }
 
+output=$top/dist
+if [ "${1:-}" = "--output" ]; then
+    output=${2:?usage: package.sh [--output FOLDER]}
+    mkdir -p "$output"
+    output=$(cd "$output" && pwd)
+fi
+
 signing_file=${KORVENA_SIGNING_PKCS12:-}
 timestamp_url=${KORVENA_TIMESTAMP_URL:-}
 if [ -n "$signing_file" ]; then
     [ -f "$signing_file" ] || fail "no certificate file \"$signing_file\" (KORVENA_SIGNING_PKCS12)"
     [ -n "${KORVENA_SIGNING_PASSWORD+set}" ] || fail "KORVENA_SIGNING_PKCS12 is set but KORVENA_SIGNING_PASSWORD is not"
+    signing_file=$(realpath "$signing_file")
 elif [ -n "$timestamp_url" ]; then
     fail "KORVENA_TIMESTAMP_URL is set but there is no certificate to sign with (KORVENA_SIGNING_PKCS12)"
 fi
+cd "$top"
 
 scripts/install-deps.sh
 
@@ -45,29 +53,27 @@ version=$(sed -n 's/^#define KORVENA_VERSION_TEXT "\(.*\)"$/\1/p' build/windows/
 [ -n "$version" ] || fail "no version in build/windows/src/generated/dbinstall_version.h"
 
 name=korvena-dbinstall-$version
-archive=dist/$name.zip
+archive=$output/$name.zip
 stage=build/package/$name
+stripped=build/package/signature-removed
 # A failed run must not leave an older package looking like its result.
-rm -rf "$stage" "$archive"
-mkdir -p "$stage" dist
+rm -rf "$stage" "$stripped" "$archive"
+mkdir -p "$stage" "$stripped" "$output"
 
 programs=(dbinstall.exe dbinstall.com)
+signing=(osslsigncode sign -pkcs12 "$signing_file" -readpass /dev/stdin -h sha256 -n "Korvena database installer")
+[ -z "$timestamp_url" ] || signing+=(-ts "$timestamp_url")
 for program in "${programs[@]}"; do
-    if [ -n "$signing_file" ]; then
-        signing=(osslsigncode sign -pkcs12 "$signing_file" -readpass /dev/stdin -h sha256
-                 -n "Korvena database installer")
-        [ -z "$timestamp_url" ] || signing+=(-ts "$timestamp_url")
-        printf '%s' "$KORVENA_SIGNING_PASSWORD" |
-            "${signing[@]}" -in "$built/$program" -out "$stage/$program" >/dev/null ||
-            fail "signing $program failed (osslsigncode's reason above)"
-        # The signature is all that signing may add to the tested program.
-        osslsigncode remove-signature -in "$stage/$program" -out "build/package/$program.unsigned" >/dev/null
-        cmp -s "build/package/$program.unsigned" "$built/$program" ||
-            fail "$program with its signature removed is not the program that was built"
-        rm "build/package/$program.unsigned"
-    else
+    if [ -z "$signing_file" ]; then
         cp "$built/$program" "$stage/$program"
+        continue
     fi
+    printf '%s' "$KORVENA_SIGNING_PASSWORD" | "${signing[@]}" -in "$built/$program" -out "$stage/$program" >/dev/null ||
+        fail "signing $program failed (osslsigncode's reason above)"
+    # The signature is all that signing may add to the tested program.
+    osslsigncode remove-signature -in "$stage/$program" -out "$stripped/$program" >/dev/null
+    cmp -s "$stripped/$program" "$built/$program" ||
+        fail "$program with its signature removed is not the program that was built"
 done
 
 # dbinstall.exe reads its settings as GBK (code page 936), lines ended as Windows ends them.

@@ -9,8 +9,9 @@ work=${1:?usage: same_bytes_test.sh WORK_FOLDER}
 source "$top/tests/package/package_checks.sh"
 
 cmp "$work/first.zip" "$work/second.zip" || fail "the two packages of the same commit differ"
+first=$(cat "$work/first.folder")
 for program in dbinstall.exe dbinstall.com; do
-    cmp "$work/first/build/windows/src/$program" "$work/second/checked-out/elsewhere/build/windows/src/$program" ||
+    cmp "$first/build/windows/src/$program" "$work/second/checked-out/elsewhere/build/windows/src/$program" ||
         fail "the two builds of $program differ"
 done
 

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The package signed with a throw-away certificate and timestamped by a
-# loopback timestamp server: osslsigncode verifies both programs against the
-# test's certificate authority and the timestamp against its timestamping
-# certificate; the signature is all that differs from the unsigned package;
-# the signed files pass the PE checks and run under Wine. A wrong password
-# ends the packaging with no package at all.
+# The fixture's fresh clone packaged again, signed with a throw-away
+# certificate and timestamped by a loopback timestamp server: osslsigncode
+# verifies both programs and their timestamps against the test's certificate
+# authority; the signature is all that differs from the unsigned package; the
+# signed files pass the PE checks and run under Wine. A wrong password ends
+# the packaging with no package at all.
 # Usage: signed_package_test.sh WORK_FOLDER WINDOWS_BUILD_TREE (in a test session)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
@@ -16,17 +16,12 @@ source "$top/tests/package/package_checks.sh"
 keys=$work/keys
 rm -rf "$keys"
 mkdir -p "$keys"
-make_certificate() {  # NAME SUBJECT EXTENSIONS... (signed by the test authority unless NAME is ca)
-    local issuer=()
-    [ "$1" = ca ] || issuer=(-CA "$keys/ca.pem" -CAkey "$keys/ca.key")
+make_certificate() {  # NAME SUBJECT EXTENSIONS... (signed by the test authority, which signs itself)
+    local issuer=(-CA "$keys/ca.pem" -CAkey "$keys/ca.key" -CAcreateserial)
+    [ "$1" != ca ] || issuer=(-signkey "$keys/ca.key")
+    printf '%s\n' "${@:3}" >"$keys/$1.ext"
     openssl req -new -newkey rsa:2048 -nodes -keyout "$keys/$1.key" -subj "$2" -out "$keys/$1.csr" 2>/dev/null
-    local extensions=$keys/$1.ext
-    printf '%s\n' "${@:3}" >"$extensions"
-    if [ "$1" = ca ]; then
-        openssl x509 -req -in "$keys/$1.csr" -signkey "$keys/$1.key" -days 2 -extfile "$extensions" -out "$keys/$1.pem" 2>/dev/null
-    else
-        openssl x509 -req -in "$keys/$1.csr" "${issuer[@]}" -CAcreateserial -days 2 -extfile "$extensions" -out "$keys/$1.pem" 2>/dev/null
-    fi
+    openssl x509 -req -in "$keys/$1.csr" "${issuer[@]}" -days 2 -extfile "$keys/$1.ext" -out "$keys/$1.pem" 2>/dev/null
 }
 make_certificate ca "/CN=Korvena Test Root" "basicConstraints=critical,CA:true" "keyUsage=critical,keyCertSign,cRLSign"
 make_certificate signer "/CN=Korvena Test Code Signing/O=Korvena" "keyUsage=critical,digitalSignature" \
@@ -44,21 +39,23 @@ for _ in $(seq 50); do [ -s "$keys/tsa.url" ] && break; sleep 0.1; done
 tsa_url=$(cat "$keys/tsa.url")
 [ -n "$tsa_url" ] || fail "the timestamp server did not start"
 
-clone=$work/first
+clone=$work/second/checked-out/elsewhere
+signed_packages=$work/signed-packages
 package() {  # PASSWORD
-    (cd "$clone" && KORVENA_SIGNING_PKCS12=$keys/signer.p12 KORVENA_SIGNING_PASSWORD=$1 \
-        KORVENA_TIMESTAMP_URL=$tsa_url scripts/package.sh)
+    KORVENA_SIGNING_PKCS12=$keys/signer.p12 KORVENA_SIGNING_PASSWORD=$1 KORVENA_TIMESTAMP_URL=$tsa_url \
+        "$clone/scripts/package.sh" --output "$signed_packages"
 }
 package "$password" >"$work/signed.log" 2>&1 || { cat "$work/signed.log"; fail "the signed package was not made"; }
-signed=$(unpack "$clone"/dist/*.zip "$work/signed")
-unsigned=$(unpack "$work/first.zip" "$work/unsigned-again")
+signed=$(unpack "$signed_packages"/*.zip "$work/signed")
+unsigned=$(unpack "$work/second.zip" "$work/unsigned-again")
 
 for program in dbinstall.exe dbinstall.com; do
     verified=$(osslsigncode verify -in "$signed/$program" -CAfile "$keys/ca.pem" -TSA-CAfile "$keys/ca.pem" 2>&1) ||
         fail "the signature of $program does not verify:"$'\n'"$verified"
-    for line in "Message digest algorithm: SHA256" "Subject: /CN=Korvena Test Code Signing/O=Korvena" \
-        "Timestamp Server Signature verification: ok" "Signature verification: ok"; do
-        grep -qF "$line" <<<"$verified" || fail "osslsigncode verify does not say \"$line\" of $program:"$'\n'"$verified"
+    # The timestamp server signs with SHA-384, so that only the signature's own digest is SHA-256.
+    for line in "Message digest algorithm *: SHA256" "Subject: /CN=Korvena Test Code Signing/O=Korvena" \
+        "Timestamp Server Signature verification: ok" "^Signature verification: ok"; do
+        grep -qE "$line" <<<"$verified" || fail "osslsigncode verify does not say \"$line\" of $program:"$'\n'"$verified"
     done
     rm -f "$work/$program.stripped"
     osslsigncode remove-signature -in "$signed/$program" -out "$work/$program.stripped" >/dev/null
@@ -79,5 +76,5 @@ if package "wrong password" >"$work/refused.log" 2>&1; then
     fail "a wrong certificate password made a package"
 fi
 grep -qF "package.sh: signing dbinstall.exe failed" "$work/refused.log" || { cat "$work/refused.log"; fail "no reason given"; }
-! ls "$clone"/dist/*.zip >/dev/null 2>&1 || fail "a failed signing left a package in dist/"
+! ls "$signed_packages"/*.zip >/dev/null 2>&1 || fail "a failed signing left a package behind"
 echo "signed, timestamped and verified"

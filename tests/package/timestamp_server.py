@@ -16,9 +16,9 @@ CONFIG = """\
 default_tsa = test_tsa
 [test_tsa]
 serial = {serial}
-signer_digest = sha256
+signer_digest = sha384
 default_policy = 1.3.6.1.4.1.99999.1
-digests = sha256
+digests = sha256, sha384
 accuracy = secs:1
 ess_cert_id_alg = sha256
 """
