@@ -13,7 +13,7 @@ packages=(
     imagemagick xdotool                             # screenshots of the windows
     python3-jsonschema                              # validating result documents
     ansible ansible-lint                            # checking the deployment recipes
-    osslsigncode openssl                            # signing the package, test certificates
+    git osslsigncode openssl                        # the package: its commit, signature, test certificates
 )
 missing=()
 for package in "${packages[@]}"; do
