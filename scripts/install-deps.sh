@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake g++ make googletest libgtest-dev          # host tree and its tests
     libssl-dev                                      # the stand-in's password hashes (libcrypto)
-    mingw-w64 g++-mingw-w64-i686-posix              # Windows tree: the 32-bit program
+    g++-mingw-w64-i686-posix mingw-w64-i686-dev     # Windows tree: the 32-bit program
     wine wine64 wine32:i386 xvfb xauth              # running it in 64-bit and 32-bit prefixes
     fonts-wqy-microhei                              # the forms' Chinese text
     unixodbc unixodbc-dev tdsodbc freetds-bin       # ODBC to SQL Server, tsql
