@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # Runs a command inside a test session: an Xvfb display on a free number, a
 # fresh throw-away Wine prefix and one persistent wineserver, all stopped
-# when the command ends, whatever its outcome.
-# Usage: test-session.sh PREFIX_DIR COMMAND [ARGS...]
+# when the command ends, whatever its outcome. The prefix is a 64-bit Windows,
+# or with --win32 a 32-bit one.
+# Usage: test-session.sh [--win32] PREFIX_DIR COMMAND [ARGS...]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-prefix=${1:?usage: test-session.sh PREFIX_DIR COMMAND [ARGS...]}
+usage='usage: test-session.sh [--win32] PREFIX_DIR COMMAND [ARGS...]'
+architecture=win64
+if [ "${1:-}" = "--win32" ]; then
+    architecture=win32
+    shift
+fi
+prefix=${1:?$usage}
 shift
 
 display_number=90
@@ -16,7 +23,7 @@ Xvfb ":${display_number}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 
 rm -rf "$prefix"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=":${display_number}"
+export WINEPREFIX WINEARCH=$architecture WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=":${display_number}"
 mkdir -p "$prefix"
 WINEPREFIX=$(cd "$prefix" && pwd)
 
@@ -40,6 +47,11 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 # replace it, and the prefix's own start-up programs must run before the
 # tests, or they hold the tests' output pipes open.
 wineserver -w
+# Wine marks the registry it saved with the architecture it made the prefix for.
+grep -qx "#arch=$architecture" "$WINEPREFIX/system.reg" || {
+    echo "test-session.sh: $WINEPREFIX is not a $architecture prefix" >&2
+    exit 1
+}
 wineserver -p
 wineboot >/dev/null 2>&1 </dev/null
 "$@"

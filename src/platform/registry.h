@@ -1,7 +1,10 @@
 // String values under HKEY_LOCAL_MACHINE, in the registry view the caller
 // names: a 64-bit Windows keeps HKLM\SOFTWARE twice, and SQL Server 2000's
-// keys are in the 32-bit view, a current SQL Server's in the 64-bit one. Key
-// paths are relative to HKLM, e.g. L"SOFTWARE\\Microsoft\\MSSQLServer\\Setup".
+// keys are in the 32-bit view, a current SQL Server's in the 64-bit one. The
+// program is 32-bit, so an access without a view would mean the 32-bit one
+// there; every access names its view. A 32-bit Windows has one view, which
+// both names mean. Key paths are relative to HKLM, e.g.
+// L"SOFTWARE\\Microsoft\\MSSQLServer\\Setup".
 #pragma once
 
 #include "outcome.h"

@@ -1,11 +1,7 @@
 // The Intune / Configuration Manager package of deploy/intune: its install
 // command run by cmd.exe as those tools run it, with the password from the
-// package and the arguments of an assignment, and its table of return codes
-// against the statuses the installer documents.
+// package and the arguments of an assignment.
 #include "install_test.h"
-
-#include <regex>
-#include <set>
 
 namespace e2e {
 namespace {
@@ -74,37 +70,6 @@ TEST_F(DeploymentPackageTest, APackageWithoutItsPasswordEndsAsAUsageError) {
                   std::string::npos)
             << run.errors;
     }
-}
-
-TEST_F(DeploymentPackageTest, TheReturnCodeTableGivesEveryDocumentedStatusAKind) {
-    const ProgramResult help = wine_.run_command_line_of(KORVENA_DBINSTALL_COM, host_path("work"), {"--help"}, "",
-                                                          std::chrono::seconds(60));
-    ASSERT_EQ(help.exit_code, 0);
-    std::set<int> documented;
-    const std::regex status_line(R"(^ +(\d+)  \S.*$)");
-    std::istringstream help_lines(help.output);
-    for (std::string line; std::getline(help_lines, line);) {
-        std::smatch match;
-        if (std::regex_match(line, match, status_line)) documented.insert(std::stoi(match[1]));
-    }
-    ASSERT_GE(documented.size(), 9u) << help.output;
-
-    std::map<int, std::pair<std::string, std::string>> table;
-    const std::regex row(R"(^\| (\d+) \| .+ \| (\w[\w ]*) \| (\w[\w ]*) \|$)");
-    std::istringstream readme(read_file(intune_folder / "README.md"));
-    for (std::string line; std::getline(readme, line);) {
-        std::smatch match;
-        if (std::regex_match(line, match, row)) table[std::stoi(match[1])] = {match[2], match[3]};
-    }
-    std::set<int> tabled;
-    for (const auto& [code, kinds] : table) {
-        tabled.insert(code);
-        EXPECT_TRUE(kinds.first == "Success" || kinds.first == "Failed" || kinds.first == "Retry") << code;
-        EXPECT_TRUE(kinds.second == "Success" || kinds.second == "Failure" || kinds.second == "Fast Retry") << code;
-        EXPECT_EQ(kinds.first == "Success", code == 0) << code;
-        EXPECT_EQ(kinds.second == "Success", code == 0) << code;
-    }
-    EXPECT_EQ(tabled, documented);
 }
 
 }  // namespace

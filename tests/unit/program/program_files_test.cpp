@@ -1,25 +1,34 @@
-// dbinstall.exe and dbinstall.com as built: the subsystem each was linked
-// for, from the file's own PE header; the manifest and the version resource,
-// through the calls Windows and Explorer use to read them.
+// dbinstall.exe and dbinstall.com as built, or as shipped in a package: the
+// machine and subsystem each was linked for, from the file's own PE header;
+// the manifest and the version resource, through the calls Windows and
+// Explorer use to read them.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 
 namespace {
 
 struct ProgramFile {
-    const wchar_t* path;
     const wchar_t* file_name;
     WORD subsystem;
 };
 
 const ProgramFile program_files[] = {
-    {L"" KORVENA_WINDOW_PROGRAM, L"dbinstall.exe", IMAGE_SUBSYSTEM_WINDOWS_GUI},
-    {L"" KORVENA_CONSOLE_PROGRAM, L"dbinstall.com", IMAGE_SUBSYSTEM_WINDOWS_CUI},
+    {L"dbinstall.exe", IMAGE_SUBSYSTEM_WINDOWS_GUI},
+    {L"dbinstall.com", IMAGE_SUBSYSTEM_WINDOWS_CUI},
 };
+
+// The folder named by KORVENA_PROGRAM_FOLDER (an unpacked package), else the
+// build tree's.
+std::wstring path_of(const ProgramFile& program)
+{
+    const wchar_t* folder = _wgetenv(L"KORVENA_PROGRAM_FOLDER");
+    return std::wstring(folder && *folder ? folder : L"" KORVENA_BUILT_PROGRAM_FOLDER) + L"\\" + program.file_name;
+}
 
 std::optional<std::string> first_bytes(const std::wstring& path, DWORD count)
 {
@@ -34,22 +43,29 @@ std::optional<std::string> first_bytes(const std::wstring& path, DWORD count)
     return bytes;
 }
 
-// The optional header's subsystem of a 64-bit PE file, or nullopt when the
-// file is not one.
-std::optional<WORD> subsystem_of(const std::wstring& path)
+struct PeHeader {
+    WORD machine;
+    WORD optional_header_magic;
+    DWORD link_time;
+    WORD subsystem;
+};
+
+// The file and optional headers of a 32-bit PE file, or nullopt when the file
+// is not one.
+std::optional<PeHeader> pe_header_of(const std::wstring& path)
 {
     const auto bytes = first_bytes(path, 4096);
     if (!bytes || bytes->size() < sizeof(IMAGE_DOS_HEADER)) return std::nullopt;
     IMAGE_DOS_HEADER dos;
     memcpy(&dos, bytes->data(), sizeof(dos));
     if (dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew < 0 ||
-        size_t(dos.e_lfanew) + sizeof(IMAGE_NT_HEADERS64) > bytes->size())
+        size_t(dos.e_lfanew) + sizeof(IMAGE_NT_HEADERS32) > bytes->size())
         return std::nullopt;
-    IMAGE_NT_HEADERS64 nt;
+    IMAGE_NT_HEADERS32 nt;
     memcpy(&nt, bytes->data() + dos.e_lfanew, sizeof(nt));
-    if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
-        return std::nullopt;
-    return nt.OptionalHeader.Subsystem;
+    if (nt.Signature != IMAGE_NT_SIGNATURE) return std::nullopt;
+    return PeHeader{nt.FileHeader.Machine, nt.OptionalHeader.Magic, nt.FileHeader.TimeDateStamp,
+                    nt.OptionalHeader.Subsystem};
 }
 
 // The text of resource RT_MANIFEST 1, the one CreateProcess reads.
@@ -107,19 +123,28 @@ private:
     std::string data_;
 };
 
-TEST(ProgramFiles, EachIsLinkedForItsSubsystem)
+TEST(ProgramFiles, EachIsA32BitProgramLinkedForItsSubsystem)
 {
-    for (const ProgramFile& program : program_files)
-        EXPECT_EQ(subsystem_of(program.path), program.subsystem) << program.file_name;
+    for (const ProgramFile& program : program_files) {
+        SCOPED_TRACE(testing::Message() << program.file_name);
+        const std::optional<PeHeader> header = pe_header_of(path_of(program));
+        ASSERT_TRUE(header.has_value());
+        EXPECT_EQ(header->machine, IMAGE_FILE_MACHINE_I386);
+        EXPECT_EQ(header->optional_header_magic, IMAGE_NT_OPTIONAL_HDR32_MAGIC);
+        EXPECT_EQ(header->subsystem, program.subsystem);
+        // A link time would make every build of the same commit differ.
+        EXPECT_EQ(header->link_time, 0u);
+    }
 }
 
 TEST(ProgramFiles, BothCarryTheManifest)
 {
     for (const ProgramFile& program : program_files) {
         SCOPED_TRACE(testing::Message() << program.file_name);
-        const std::optional<std::string> manifest = manifest_of(program.path);
+        const std::optional<std::string> manifest = manifest_of(path_of(program));
         ASSERT_TRUE(manifest.has_value());
         for (const char* setting : {
+                 R"(name="Korvena.dbinstall" version=")" KORVENA_VERSION R"(.0" processorArchitecture="x86")",
                  R"(<requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>)",
                  R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")",
                  R"(>true</dpiAware>)",
@@ -136,7 +161,7 @@ TEST(ProgramFiles, BothCarryTheProjectVersion)
     const std::wstring version = L"" KORVENA_VERSION;
     for (const ProgramFile& program : program_files) {
         SCOPED_TRACE(testing::Message() << program.file_name);
-        const VersionInfo info(program.path);
+        const VersionInfo info(path_of(program));
         ASSERT_TRUE(info.present());
         EXPECT_EQ(info.string(L"ProductName"), L"Korvena");
         EXPECT_EQ(info.string(L"CompanyName"), L"Korvena");
