@@ -13,8 +13,11 @@ if [ "${1:-}" = "--server" ]; then
 fi
 
 scripts/install-deps.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target dbinstall dbinstall_console
+source scripts/wine-arch.sh
+korvena_windows_note
+[ "$korvena_windows_preset" = windows ] || korvena_use_64bit_wine "$top/build/wine64-only"
+cmake --preset "$korvena_windows_preset" >/dev/null
+cmake --build --preset "$korvena_windows_preset" --target dbinstall dbinstall_console
 cmake --preset host-release >/dev/null
 cmake --build --preset host-release
 
@@ -32,7 +35,7 @@ scripts/seed-sqlserver-registry.sh "$prefix" WORKGROUP "$data_root"
 # template beside them.
 program_dir=$demo/program
 mkdir -p "$program_dir"
-cp build/windows/src/dbinstall.exe build/windows/src/dbinstall.com "$program_dir/"
+cp "build/$korvena_windows_preset/src/dbinstall.exe" "build/$korvena_windows_preset/src/dbinstall.com" "$program_dir/"
 cp build/host-release/template/mirvox.dat "$program_dir/"
 
 emulator_pid=

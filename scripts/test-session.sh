@@ -14,6 +14,14 @@ if [ "${1:-}" = "--win32" ]; then
 fi
 prefix=${1:?$usage}
 shift
+source "$here/wine-arch.sh"
+if [ "$korvena_windows_preset" = windows-x64 ]; then
+    if [ "$architecture" = win32 ]; then
+        echo "test-session.sh: skipped: this machine cannot run 32-bit programs, so no 32-bit prefix" >&2
+        exit 77
+    fi
+    korvena_use_64bit_wine "$here/../build/wine64-only"
+fi
 
 display_number=90
 while [ -e "/tmp/.X${display_number}-lock" ] || [ -e "/tmp/.X11-unix/X${display_number}" ]; do

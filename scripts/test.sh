@@ -8,11 +8,14 @@ cd "$top"
 
 scripts/install-deps.sh
 scripts/install-node-clients.sh
+source scripts/wine-arch.sh
+korvena_windows_note
 
-cmake --preset windows >/dev/null
-cmake --build --preset windows
-cmake --preset host >/dev/null
+cmake --preset "$korvena_windows_preset" >/dev/null
+cmake --build --preset "$korvena_windows_preset"
+cmake --preset host -DKORVENA_WINDOWS_BUILD="$top/build/$korvena_windows_preset" >/dev/null
 cmake --build --preset host
 
 scripts/test-session.sh build/wine-test-prefix \
-    bash -c 'ctest --preset windows && ctest --preset host'
+    bash -c "ctest --preset $korvena_windows_preset && ctest --preset host"
+korvena_windows_note
