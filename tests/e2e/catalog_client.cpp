@@ -99,14 +99,15 @@ CatalogClient::CatalogClient(std::unique_ptr<Handles> handles) : handles_(std::m
 CatalogClient::~CatalogClient() = default;
 
 std::variant<std::unique_ptr<CatalogClient>, SqlError> CatalogClient::connect(int port, const std::string& login,
-                                                                              const std::string& password) {
+                                                                              const std::string& password,
+                                                                              const std::string& host) {
     auto handles = std::make_unique<Handles>();
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handles->environment);
     SQLSetEnvAttr(handles->environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     SQLAllocHandle(SQL_HANDLE_DBC, handles->environment, &handles->connection);
     SQLSetConnectAttr(handles->connection, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(10), 0);
     std::u16string connection_string =
-        to_sql("DRIVER={FreeTDS};SERVER=127.0.0.1;PORT=" + std::to_string(port) + ";TDS_Version=7.4;DATABASE=master;UID=" +
+        to_sql("DRIVER={FreeTDS};SERVER=" + host + ";PORT=" + std::to_string(port) + ";TDS_Version=7.4;DATABASE=master;UID=" +
                braced(login) + ";PWD=" + braced(password) + ";");
     const SQLRETURN status = SQLDriverConnectW(handles->connection, nullptr, sql_text(connection_string), SQL_NTS,
                                                nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
@@ -133,8 +134,8 @@ std::optional<SqlError> CatalogClient::execute(const std::string& sql) {
     return statement.drain();
 }
 
-std::unique_ptr<CatalogClient> connect_as_sa(int port, const std::string& password) {
-    auto connected = CatalogClient::connect(port, "sa", password);
+std::unique_ptr<CatalogClient> connect_as_sa(int port, const std::string& password, const std::string& host) {
+    auto connected = CatalogClient::connect(port, "sa", password, host);
     if (auto* error = std::get_if<SqlError>(&connected)) {
         ADD_FAILURE() << "the second client cannot connect as sa: " << error->text;
         return nullptr;

@@ -19,9 +19,10 @@ struct SqlError {
 
 class CatalogClient {
 public:
-    // A client connected to master, or the error text when refused.
+    // A client connected to master at host:port, or the error text when refused.
     static std::variant<std::unique_ptr<CatalogClient>, SqlError> connect(int port, const std::string& login,
-                                                                          const std::string& password);
+                                                                          const std::string& password,
+                                                                          const std::string& host = "127.0.0.1");
     ~CatalogClient();
 
     // All rows of the statement's first result, or the error.
@@ -37,6 +38,7 @@ private:
 };
 
 // connect() or a failed test: the fixture's usual way in as sa.
-std::unique_ptr<CatalogClient> connect_as_sa(int port, const std::string& password);
+std::unique_ptr<CatalogClient> connect_as_sa(int port, const std::string& password,
+                                             const std::string& host = "127.0.0.1");
 
 }  // namespace e2e

@@ -91,6 +91,10 @@ std::optional<int> ChildProcess::wait_for(std::chrono::milliseconds timeout) {
     return status_;
 }
 
+void ChildProcess::interrupt() {
+    if (!status_) kill(pid_, SIGINT);
+}
+
 int ChildProcess::stop(std::chrono::milliseconds grace) {
     if (running()) {
         kill(pid_, SIGTERM);

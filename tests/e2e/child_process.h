@@ -37,6 +37,10 @@ public:
 
     bool running();
 
+    // SIGINT, as Ctrl+C in a terminal: Wine hands a Windows console program
+    // its CTRL_C_EVENT.
+    void interrupt();
+
 private:
     pid_t pid_ = -1;
     std::optional<int> status_;

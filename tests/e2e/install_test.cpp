@@ -101,6 +101,11 @@ std::string InstallTest::windows_path(const std::string& relative) const {
 }
 
 void InstallTest::start_server(const ServerSetup& setup) {
+    ASSERT_NO_FATAL_FAILURE(prepare_server_state(setup));
+    restart_server(setup);
+}
+
+void InstallTest::prepare_server_state(const ServerSetup& setup) {
     std::string script = template_script(windows_path("template"));
     if (setup.old_database) script += old_database_script(windows_path("data"));
     script += setup.script;
@@ -108,14 +113,14 @@ void InstallTest::start_server(const ServerSetup& setup) {
 
     const StandInOptions preparation{host_path("state"), wine_.drive_c(), {}, host_path("init.sql"), sa_password_, {}};
     ASSERT_TRUE(prepare_state(preparation));
-    restart_server(setup);
 }
 
 void InstallTest::restart_server(const ServerSetup& setup) {
+    const int port = setup.same_port && server_ ? server_->port() : 0;
     second_client_.reset();
     server_.reset();
-    server_ = std::make_unique<StandInServer>(
-        StandInOptions{host_path("state"), wine_.drive_c(), setup.faults, {}, sa_password_, setup.arguments});
+    server_ = std::make_unique<StandInServer>(StandInOptions{host_path("state"), wine_.drive_c(), setup.faults, {},
+                                                             sa_password_, setup.arguments, setup.host, port});
     ASSERT_NE(server_->port(), 0);
 }
 
@@ -166,7 +171,7 @@ ProgramResult InstallTest::install_unattended(const std::vector<std::string>& ex
 }
 
 std::vector<Row> InstallTest::rows(const std::string& sql) {
-    if (!second_client_ && server_) second_client_ = connect_as_sa(server_->port(), sa_password_);
+    if (!second_client_ && server_) second_client_ = connect_as_sa(server_->port(), sa_password_, server_->host());
     if (!second_client_) return {};
     auto result = second_client_->query(sql);
     if (auto* error = std::get_if<SqlError>(&result)) {
@@ -177,7 +182,7 @@ std::vector<Row> InstallTest::rows(const std::string& sql) {
 }
 
 bool InstallTest::query_fails(const std::string& sql) {
-    if (!second_client_ && server_) second_client_ = connect_as_sa(server_->port(), sa_password_);
+    if (!second_client_ && server_) second_client_ = connect_as_sa(server_->port(), sa_password_, server_->host());
     return second_client_ && std::holds_alternative<SqlError>(second_client_->query(sql));
 }
 

@@ -51,6 +51,8 @@ struct ServerSetup {
     std::vector<std::string> faults = {};
     std::vector<std::string> arguments = {};  // further options of the stand-in
     std::string script = {};                  // more batches for the init script, each ended by "GO"
+    std::string host = "127.0.0.1";           // the loopback address it listens on, the only one
+    bool same_port = false;                   // a restart keeps the port, as a service's restart does
 };
 
 // The row of mirvox.dbo.t_sale that only the old database holds.
@@ -73,6 +75,9 @@ protected:
     std::string windows_path(const std::string& relative) const;
 
     void start_server(const ServerSetup& setup = {});
+    // Only the init script (the template, maybe the old database, the
+    // setup's own batches) on this test's state, for a server started otherwise.
+    void prepare_server_state(const ServerSetup& setup = {});
     // Stops the server and starts it again on the same state with other
     // faults and options; the second client reconnects when next asked.
     void restart_server(const ServerSetup& setup);

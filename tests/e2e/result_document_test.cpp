@@ -149,6 +149,42 @@ TEST_F(ResultDocumentTest, AReplacementThenAFailedReinstallRolledBackAndTheDetec
     EXPECT_EQ(detection_values(), key);
 }
 
+// The server listens on one address only (TCP/IP's "Listen All" off), not on
+// 127.0.0.1 where the client alias sends the tills: everything the installer
+// did succeeded, and still the store could not work.
+TEST_F(ResultDocumentTest, AnInstallTheTillsCannotReachIsNoSuccessAndWritesNoKey) {
+    ASSERT_NO_FATAL_FAILURE(start_server({.old_database = true, .host = "127.0.0.2"}));
+
+    const ResultDocument result = install_with_result({"--drop-existing"}, 10);
+    EXPECT_EQ(result["outcome"], "unverified");
+    EXPECT_EQ(result["failure.phase"], "verification");
+    EXPECT_FALSE(result["failure.error_text"].empty());
+    EXPECT_NE(last_run_.output.find("收银程序不能登录"), std::string::npos) << last_run_.output;
+    EXPECT_EQ(result.phase_names(), std::vector<std::string>(all_phases.begin(), all_phases.end() - 1));
+    EXPECT_EQ(result["alias_written"], "true");
+    EXPECT_EQ(result["detection_key_written"], "false");
+    EXPECT_TRUE(detection_values().empty());
+    // The new database stays, and the old one's backup is named.
+    EXPECT_EQ(result["old_database"], "replaced");
+    const std::string backup = only_safety_backup();
+    EXPECT_EQ(result["safety_backup"], backup);
+    EXPECT_NE(last_run_.output.find(backup), std::string::npos) << last_run_.output;
+    EXPECT_EQ(rows("select count(*) from mirvox.dbo.t_sys_system"), (std::vector<Row>{{"2"}}));
+}
+
+// The server dropped the old database and the answer was lost on the way
+// (the connection closed): the drop counts as done, and the database comes back.
+TEST_F(ResultDocumentTest, ADropWhoseAnswerWasLostCountsAsDoneAndTheOldDatabaseIsRestored) {
+    ASSERT_NO_FATAL_FAILURE(start_server({.old_database = true, .faults = {"drop-after:Drop DATABASE mirvox"}}));
+
+    const ResultDocument result = install_with_result({"--drop-existing"}, 1);
+    EXPECT_EQ(result["outcome"], "failed");
+    EXPECT_EQ(result["failure.phase"], "old_database");
+    EXPECT_EQ(result["old_database"], "restored");
+    EXPECT_EQ(result["safety_backup"], only_safety_backup());
+    expect_old_installation_kept();
+}
+
 TEST_F(ResultDocumentTest, ARefusalAndADeclinedReplacementKeepTheOldDatabaseAndWriteNoKey) {
     ASSERT_NO_FATAL_FAILURE(start_server({.old_database = true, .arguments = {"--machine-name", "STORE-SRV"}}));
 

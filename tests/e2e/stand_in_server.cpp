@@ -15,7 +15,7 @@ namespace {
 constexpr auto start_timeout = std::chrono::seconds(20);
 
 std::vector<std::string> command_line(const StandInOptions& options) {
-    std::vector<std::string> argv{KORVENA_EMULATOR, "--sa-password", options.sa_password, "--listen", "127.0.0.1:0",
+    std::vector<std::string> argv{KORVENA_EMULATOR, "--sa-password", options.sa_password, "--listen", options.host + ":" + std::to_string(options.port),
                                   "--state", options.state_folder.string(), "--drive",
                                   "C=" + options.drive_c.string()};
     for (const auto& rule : options.faults) {
@@ -45,7 +45,8 @@ bool prepare_state(const StandInOptions& options) {
 }
 
 StandInServer::StandInServer(const StandInOptions& options)
-    : output_file_(options.state_folder.parent_path() / (options.state_folder.filename().string() + ".log")) {
+    : host_(options.host),
+      output_file_(options.state_folder.parent_path() / (options.state_folder.filename().string() + ".log")) {
     std::filesystem::create_directories(options.state_folder);
     // A line left by an earlier server on this state must not be read as this one's.
     std::filesystem::remove(output_file_);
@@ -62,6 +63,6 @@ StandInServer::StandInServer(const StandInOptions& options)
 
 StandInServer::~StandInServer() { process_->stop(std::chrono::seconds(10)); }
 
-std::string StandInServer::address() const { return "127.0.0.1," + std::to_string(port_); }
+std::string StandInServer::address() const { return host_ + "," + std::to_string(port_); }
 
 }  // namespace e2e

@@ -21,6 +21,8 @@ struct StandInOptions {
     std::filesystem::path init_sql;        // empty: none
     std::string sa_password = default_sa_password;
     std::vector<std::string> arguments;    // further options, e.g. {"--machine-name", "STORE-SRV"}
+    std::string host = "127.0.0.1";        // the one loopback address it listens on
+    int port = 0;                          // 0: a free one
 };
 
 // Runs only the init script against the state folder and stops: the state
@@ -36,10 +38,12 @@ public:
     ~StandInServer();
 
     int port() const { return port_; }
-    // "127.0.0.1,PORT", as the server field takes it.
+    const std::string& host() const { return host_; }
+    // "HOST,PORT", as the server field takes it.
     std::string address() const;
 
 private:
+    std::string host_;
     std::unique_ptr<ChildProcess> process_;
     std::filesystem::path output_file_;
     int port_ = 0;

@@ -48,12 +48,30 @@ ProgramResult WineSession::run_command_line_of(const std::filesystem::path& prog
                                               const std::filesystem::path& working_directory,
                                               const std::vector<std::string>& arguments,
                                               const std::string& sa_password, std::chrono::seconds timeout) const {
+    return run_program(command_line_of(program, working_directory, arguments, sa_password), timeout,
+                       Streams::separate);
+}
+
+std::unique_ptr<ChildProcess> WineSession::start_command_line_of(const std::filesystem::path& program,
+                                                                 const std::filesystem::path& working_directory,
+                                                                 const std::vector<std::string>& arguments,
+                                                                 const std::string& sa_password,
+                                                                 const std::filesystem::path& output_file) const {
+    ProcessOptions options = command_line_of(program, working_directory, arguments, sa_password);
+    options.output_file = output_file;
+    return std::make_unique<ChildProcess>(options);
+}
+
+ProcessOptions WineSession::command_line_of(const std::filesystem::path& program,
+                                            const std::filesystem::path& working_directory,
+                                            const std::vector<std::string>& arguments,
+                                            const std::string& sa_password) const {
     std::vector<std::string> command{program.string()};
     command.insert(command.end(), arguments.begin(), arguments.end());
     ProcessOptions options = wine(command);
     options.working_directory = working_directory;
     options.extra_env.push_back("KORVENA_SA_PASSWORD=" + sa_password);
-    return run_program(options, timeout, Streams::separate);
+    return options;
 }
 
 ProgramResult WineSession::run_windows_program(const std::vector<std::string>& arguments) const {

@@ -46,6 +46,14 @@ public:
                                       const std::vector<std::string>& arguments, const std::string& sa_password,
                                       std::chrono::seconds timeout) const;
 
+    // The same started and left to run, both streams going to `output_file`,
+    // for a test that acts on it while it runs.
+    std::unique_ptr<ChildProcess> start_command_line_of(const std::filesystem::path& program,
+                                                        const std::filesystem::path& working_directory,
+                                                        const std::vector<std::string>& arguments,
+                                                        const std::string& sa_password,
+                                                        const std::filesystem::path& output_file) const;
+
     // A Windows program of the prefix (reg, sc, ...) run to its end with
     // `arguments`; killed after a minute.
     ProgramResult run_windows_program(const std::vector<std::string>& arguments) const;
@@ -87,6 +95,8 @@ public:
 
 private:
     ProcessOptions wine(std::vector<std::string> arguments) const;
+    ProcessOptions command_line_of(const std::filesystem::path& program, const std::filesystem::path& working_directory,
+                                   const std::vector<std::string>& arguments, const std::string& sa_password) const;
 
     std::filesystem::path prefix_;
     std::string display_;
