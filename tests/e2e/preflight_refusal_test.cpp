@@ -3,29 +3,13 @@
 // server, the data folder and C: as they were.
 #include "install_test.h"
 
-#include "backup_format.h"
+#include "template_rewrite.h"
 
 #include <fstream>
-#include <fcntl.h>
 #include <functional>
-#include <unistd.h>
 
 namespace e2e {
 namespace {
-
-// A template backup as a SQL Server 2022 (16.0.1000) would write it.
-void write_template_of_a_newer_server(const std::filesystem::path& path) {
-    emulator::BackupDescription newer;
-    newer.database = u"korvena_template";
-    newer.files = {{u"mirvox_data", u"C:\\template\\data.mdf", {}, emulator::FileKind::data},
-                   {u"mirvox_log", u"C:\\template\\log.ldf", {}, emulator::FileKind::log}};
-    newer.server_version = {16, 0, 1000};
-    newer.database_version = 957;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    EXPECT_TRUE(emulator::write_backup(fd, newer, {}, 1 << 20, [](uint64_t) { return true; }));
-    ::close(fd);
-}
 
 class PreflightRefusal;
 
@@ -50,7 +34,29 @@ public:
         std::ofstream(host_path(relative), std::ios::binary) << content;
     }
     std::filesystem::path drive_c() const { return wine_.drive_c(); }
+    using InstallTest::write_ini;
 };
+
+// The fixture's template as another release of SQL Server would have written it.
+std::vector<std::string> template_written_by(PreflightRefusal& test, emulator::ServerVersion version,
+                                             int32_t database_version) {
+    rewrite_template(test.host_path("template/mirvox.dat"), test.host_path("template/other-release.dat"),
+                     [&](emulator::BackupDescription& backup) {
+                         backup.server_version = version;
+                         backup.database_version = database_version;
+                     });
+    return {"--template", test.windows_path("template/other-release.dat")};
+}
+
+// Express keeps a database's data within 10 GB; the backup keeps only the sizes.
+std::vector<std::string> template_of_eleven_gigabytes(PreflightRefusal& test) {
+    rewrite_template(test.host_path("template/mirvox.dat"), test.host_path("template/large.dat"),
+                     [](emulator::BackupDescription& backup) {
+                         for (size_t i = 0; i < backup.files.size() && i < backup.file_sizes.size(); ++i)
+                             if (backup.files[i].kind == emulator::FileKind::data) backup.file_sizes[i] = 11ull << 30;
+                     });
+    return {"--template", test.windows_path("template/large.dat")};
+}
 
 TEST_P(PreflightRefusal, NamesTheCauseAndChangesNothing) {
     const RefusalCase& c = GetParam();
@@ -58,7 +64,7 @@ TEST_P(PreflightRefusal, NamesTheCauseAndChangesNothing) {
     ASSERT_NO_FATAL_FAILURE(start_server(setup));
     const std::vector<std::string> options = c.arrange ? c.arrange(*this) : std::vector<std::string>{};
     const std::vector<Row> databases_before = rows("select name from master.dbo.sysdatabases");
-    const std::vector<Row> logins_before = rows("select name, dbname, sysadmin from master.dbo.syslogins");
+    const std::vector<Row> logins_before = rows("select name, dbname, sysadmin, sid from master.dbo.syslogins");
 
     const ProgramResult result = install_unattended(options);
 
@@ -71,7 +77,7 @@ TEST_P(PreflightRefusal, NamesTheCauseAndChangesNothing) {
     EXPECT_TRUE(result.errors.ends_with("\n数据库服务器上没有做任何更改。\n")) << result.errors;
 
     EXPECT_EQ(rows("select name from master.dbo.sysdatabases"), databases_before);
-    EXPECT_EQ(rows("select name, dbname, sysadmin from master.dbo.syslogins"), logins_before);
+    EXPECT_EQ(rows("select name, dbname, sysadmin, sid from master.dbo.syslogins"), logins_before);
     if (setup.old_database) expect_old_installation_kept();
     EXPECT_TRUE(safety_backups().empty());
     // The operator's own file at the staging path is not taken away.
@@ -138,14 +144,44 @@ INSTANTIATE_TEST_SUITE_P(
                                "process this media family. RESTORE HEADERONLY is terminating abnormally.";
                     }},
         RefusalCase{"TemplateFromANewerServer", {},
-                    [](PreflightRefusal& test) {
-                        write_template_of_a_newer_server(test.host_path("template/newer.dat"));
-                        return std::vector<std::string>{"--template", test.windows_path("template/newer.dat")};
-                    },
-                    true,
+                    [](PreflightRefusal& test) { return template_written_by(test, {16, 0, 1000}, 957); }, true,
                     [](PreflightRefusal&) {
                         return std::string("模板数据库是由较新版本的 SQL Server（16.0.1000）备份的，本服务器的版本是 "
                                            "15.0.2000，不能还原它。");
+                    }},
+        RefusalCase{"TemplateTooOldForTheServer",
+                    [](PreflightRefusal&) { return ServerSetup{.arguments = {"--product-version", "13.0.1601.5"}}; },
+                    [](PreflightRefusal& test) { return template_written_by(test, {9, 0, 5000}, 611); }, true,
+                    [](PreflightRefusal&) {
+                        return std::string("模板数据库是由较旧版本的 SQL Server（9.0.5000）备份的，本服务器的版本是 "
+                                           "13.0.1601，只能还原 SQL Server 10.0 及以后版本的备份。");
+                    }},
+        RefusalCase{"TemplateOverTheExpressLimit",
+                    [](PreflightRefusal&) { return ServerSetup{.arguments = {"--edition", "express"}}; },
+                    template_of_eleven_gigabytes, true,
+                    [](PreflightRefusal&) {
+                        return std::string("数据库服务器是 SQL Server Express，一个数据库的数据文件最多 10240 MB，"
+                                           "模板数据库的数据文件有 11264 MB，不能还原它。");
+                    }},
+        RefusalCase{"ConfiguredLoginIsNotTheOneMade", {},
+                    [](PreflightRefusal& test) {
+                        test.write_ini("[database]\r\nlogid=korv\r\n");
+                        return std::vector<std::string>{};
+                    },
+                    false,
+                    [](PreflightRefusal&) {
+                        return std::string("dbinstall.ini 中的登录名 logid 是“korv”，但安装程序建立的登录名是“mirvox”："
+                                           "安装后不能用“korv”登录。");
+                    }},
+        RefusalCase{"LoginServesAnotherDatabase", [](PreflightRefusal&) { return ServerSetup{.old_database = true}; },
+                    [](PreflightRefusal& test) {
+                        test.write_ini("[database]\r\ndatabasename=mirvox_train\r\n");
+                        return std::vector<std::string>{};
+                    },
+                    false,
+                    [](PreflightRefusal&) {
+                        return std::string("登录名“mirvox”是数据库“mirvox”使用的登录名（它的默认数据库是“mirvox”）。"
+                                           "安装数据库“mirvox_train”会删除并重新建立这个登录名，数据库“mirvox”就不能再用它了。");
                     }},
         RefusalCase{"TemplateWithOtherLogicalFiles",
                     [](PreflightRefusal& test) {

@@ -27,12 +27,11 @@ bool drop_leftover_login(InstallRun& run)
 {
     platform::Transaction& sqlca = run.context.sqlca;
     std::optional<LoginRecord> leftover;
-    if (!find_login(sqlca, statements::application_login, leftover))
+    if (!find_login(sqlca, statements::application_login, run.server_version, leftover))
         return false;
     if (!leftover)
         return true;
-    run.changes.dropped_logins.push_back(*leftover);
-    if (!record_changes(run))
+    if (!record_login_drop(run, *leftover))
         return false;
     sqlca.execute_immediate(statements::drop_login(statements::application_login));
     return succeeded(run);

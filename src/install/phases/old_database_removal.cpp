@@ -43,12 +43,11 @@ PhaseEnd drop_old_database_and_login(InstallRun& run)
     // An old database restored by hand, or left by a failed run, may have no
     // login: there is nothing to drop then.
     std::optional<LoginRecord> login;
-    if (!find_login(run.context.sqlca, settings.is_logid, login))
+    if (!find_login(run.context.sqlca, settings.is_logid, run.server_version, login))
         return fail_drop(run);
     if (!login)
         return std::nullopt;
-    run.changes.dropped_logins.push_back(*login);
-    if (!record_changes(run))
+    if (!record_login_drop(run, *login))
         return InstallOutcome::statement_failed;
     if (!drop_old(run, statements::drop_login(settings.is_logid)))
         return fail_drop(run);

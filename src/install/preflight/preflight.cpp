@@ -5,8 +5,11 @@
 // changes here; the first problem ends the run with a refusal.
 #include "install/install_run.h"
 #include "install/phases/phases.h"
+#include "install/preflight/login_checks.h"
 #include "install/preflight/refusal.h"
+#include "install/preflight/release_rules.h"
 #include "install/preflight/staging.h"
+#include "install/preflight/template_fit.h"
 #include "install/preparation/route_for_tills.h"
 #include "install/recovery/change_record.h"
 #include "install/recovery/run_record.h"
@@ -29,14 +32,6 @@ namespace {
 using platform::QueryResult;
 using platform::Transaction;
 
-// The server could not answer one of the questions: its own words.
-Refusal unanswered(const Transaction& sqlca)
-{
-    const std::wstring reason = sqlca.error_text().empty() ? L"它没有回答。" : sqlca.error_text();
-    return {L"数据库服务器不能回答安装前的检查：" + reason,
-            L"请确认数据库服务器运行正常，并用系统管理员登录名安装。"};
-}
-
 class Preflight {
 public:
     explicit Preflight(InstallRun& run)
@@ -49,8 +44,9 @@ public:
     {
         for (auto check : {&Preflight::administrator_rights, &Preflight::same_machine, &Preflight::route_for_tills,
                            &Preflight::data_folder,
-                           &Preflight::new_files_free, &Preflight::staged_template, &Preflight::template_backup,
-                           &Preflight::template_files, &Preflight::disk_room, &Preflight::run_record}) {
+                           &Preflight::new_files_free, &Preflight::application_login, &Preflight::staged_template,
+                           &Preflight::template_backup, &Preflight::template_files, &Preflight::edition_size_limit,
+                           &Preflight::disk_room, &Preflight::run_record}) {
             if (std::optional<Refusal> refusal = (this->*check)())
                 return refusal;
         }
@@ -168,10 +164,8 @@ private:
         if (!set || set->backup_type != 1)
             return Refusal{L"模板数据库文件“" + run_.context.form.template_file() + L"”的第一个备份集不是完整的数据库备份。",
                            L"请确认选择的是模板数据库备份文件。"};
-        if (set->written_by && *set->written_by > run_.server_version)
-            return Refusal{L"模板数据库是由较新版本的 SQL Server（" + version_text(*set->written_by) +
-                               L"）备份的，本服务器的版本是 " + version_text(run_.server_version) + L"，不能还原它。",
-                           L"请使用与本服务器版本相符的模板数据库，或升级 SQL Server。"};
+        if (set->written_by)
+            return template_release_fits(*set->written_by, run_.server_version);
         return std::nullopt;
     }
 
@@ -187,6 +181,18 @@ private:
         return Refusal{L"模板数据库应当只含有逻辑文件 mirvox_data 和 mirvox_log，它含有的是：" +
                            logical_names(template_files_) + L"。",
                        L"请确认选择的是 " + run_.context.app_name + L" 的模板数据库文件。"};
+    }
+
+    std::optional<Refusal> application_login() { return check_application_login(run_); }
+
+    std::optional<Refusal> edition_size_limit()
+    {
+        std::wstring edition;
+        sqlca_.select_single(statements::engine_edition_query, {}, edition);
+        if (sqlca_.status_code() == Transaction::failure)
+            return unanswered(sqlca_);
+        return template_fits_edition(edition == std::to_wstring(express_engine_edition), run_.server_version,
+                                     template_files_);
     }
 
     std::optional<Refusal> disk_room()

@@ -6,6 +6,10 @@
 
 #include <string>
 
+namespace platform {
+class Transaction;
+}
+
 namespace install {
 
 struct InstallRun;
@@ -15,6 +19,9 @@ struct Refusal {
     std::wstring problem;  // what is wrong, naming the file, folder or login
     std::wstring advice;   // what to do about it
 };
+
+// The server could not answer one of the pre-flight's questions: its own words.
+Refusal unanswered(const platform::Transaction& sqlca);
 
 // The problem on the status line and in the log, a warning naming it, the
 // staging file removed, the connection closed; returns `refused`.

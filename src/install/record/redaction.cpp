@@ -14,6 +14,12 @@ Redaction::Redaction(std::vector<std::wstring> secrets) : secrets_(std::move(sec
     std::erase_if(secrets_, [](const std::wstring& secret) { return secret.empty(); });
 }
 
+void Redaction::add(std::wstring secret)
+{
+    if (!secret.empty())
+        secrets_.push_back(std::move(secret));
+}
+
 std::wstring Redaction::operator()(std::wstring text) const
 {
     for (const std::wstring& secret : secrets_)

@@ -25,6 +25,8 @@ public:
     void message(const std::wstring& title, const std::wstring& text);
     void statement(const platform::StatementRecord& record);
     void note(const std::wstring& text);
+    // From now on `secret` (a login's password hash) is written as asterisks too.
+    void keep_secret(const std::wstring& secret) { redacted_.add(secret); }
 
     // Why the file could not be written, once it could not. Writing goes on
     // being tried: a log file never stops an install.

@@ -3,10 +3,19 @@
 
 #include "app/install_settings.h"
 #include "install/install_run.h"
+#include "install/record/run_journal.h"
 #include "install/recovery/run_record.h"
 #include "install/run_interruption.h"
 
 namespace install {
+
+bool record_login_drop(InstallRun& run, const LoginRecord& login)
+{
+    run.changes.dropped_logins.push_back(login);
+    if (run.context.journal)
+        run.context.journal->keep_secret(login.password_hash);
+    return record_changes(run);
+}
 
 bool record_changes(InstallRun& run)
 {

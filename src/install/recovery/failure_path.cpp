@@ -38,6 +38,8 @@ std::wstring failure_message(const InstallRun& run, const RollbackReport& rollba
         break;
     case Result::failed: text += L"\r\n恢复安装前的状态时出错：" + rollback.error; break;
     }
+    for (const std::wstring& difference : rollback.differences)
+        text += L"\r\n" + difference;
     // Once the store's data has a safety backup, the operator always hears where it is.
     if (rollback.old_database == OldDatabase::missing && run.changes.safety_backup)
         return text + L"\r\n原数据库没有恢复。它的安全备份在数据库服务器上：" + *run.changes.safety_backup +

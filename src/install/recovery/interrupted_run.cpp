@@ -49,6 +49,9 @@ PhaseEnd recover_interrupted_run(InstallRun& run)
     run.server_version = record->server_version;
     run.old_database_files = record->old_database_files;
     run.changes = record->changes;
+    if (run.context.journal)
+        for (const LoginRecord& login : run.changes.dropped_logins)
+            run.context.journal->keep_secret(login.password_hash);
     const RollbackReport rollback = roll_back(run);
     run.context.sqlca.disconnect();
     // The failure path tries the way back once more and names the safety backup.
@@ -60,7 +63,10 @@ PhaseEnd recover_interrupted_run(InstallRun& run)
     const std::wstring what = rollback.old_database == OldDatabase::restored
                                   ? L"原数据库已从安全备份恢复。"
                                   : L"上次安装所做的更改已经撤销。";
-    run.context.prompts.message_box(L"提示", L"上次的安装没有完成。" + what + backup_named(*record) +
+    std::wstring differences;
+    for (const std::wstring& difference : rollback.differences)
+        differences += L"\r\n" + difference;
+    run.context.prompts.message_box(L"提示", L"上次的安装没有完成。" + what + differences + backup_named(*record) +
                                                 L"\r\n现在开始这次安装。");
     remove_run_record();
     // This run starts from the server as it was: nothing of it is changed yet.

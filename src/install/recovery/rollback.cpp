@@ -36,14 +36,16 @@ public:
         if (!reconnect() || !drop_created_database() || !drop_created_login() || !restore_old_database() ||
             !give_back_user_access() || !remake_dropped_logins()) {
             run_.log.LogLine(L"恢复安装前的状态失败：" + error_);
-            return {RollbackReport::Result::failed, old_database_, error_};
+            return {RollbackReport::Result::failed, old_database_, error_, differences_};
         }
         if (steps_taken_ == 0) {
             run_.log.LogLine(L"数据库服务器上没有要撤销的更改。");
-            return {RollbackReport::Result::nothing_to_undo, old_database_, {}};
+            return {RollbackReport::Result::nothing_to_undo, old_database_, {}, {}};
         }
+        for (const std::wstring& difference : differences_)
+            run_.log.LogLine(difference);
         run_.log.LogLine(L"已恢复安装前的状态。");
-        return {RollbackReport::Result::undone, old_database_, {}};
+        return {RollbackReport::Result::undone, old_database_, {}, differences_};
     }
 
 private:
@@ -135,21 +137,28 @@ private:
         return true;
     }
 
-    // The login made again as it was, with the application's fixed password;
-    // its default database may have gone with an earlier install.
+    // The login made again as it was: its SID maps the users of the old
+    // database to it again, its password hash lets the tills in as before.
+    // Only a default database that has gone since cannot come back.
     bool remake(const LoginRecord& login)
     {
+        if (!statements::is_hex_digits(login.sid) || !statements::is_hex_digits(login.password_hash)) {
+            error_ = L"登录名 " + login.name + L" 的 SID 或密码没有记录下来，不能按原样重新建立。";
+            return false;
+        }
         bool database_present = false;
         if (!exists(statements::old_database_query, login.default_database, database_present))
             return false;
         const std::wstring database = database_present ? login.default_database : L"master";
-        if (!step(L"重新建立登录名 " + login.name,
-                  statements::add_login(login.name, run_.context.settings.is_pass, database, run_.server_version)))
+        if (!database_present)
+            differences_.push_back(L"登录名 " + login.name + L" 原来的默认数据库 " + login.default_database +
+                                   L" 已不存在，现在的默认数据库是 master。");
+        if (!step(L"重新建立登录名 " + login.name, statements::recreate_login(login, database, run_.server_version)))
             return false;
-        if (!login.sysadmin)
-            return true;
-        sqlca_.execute_immediate(statements::grant_sysadmin(login.name));
-        return sqlca_.status_code() == Transaction::success || server_failed();
+        for (const std::wstring& role : login.server_roles)
+            if (!quiet_step(statements::add_server_role_member(login.name, role)))
+                return false;
+        return !login.disabled || quiet_step(statements::disable_login(login.name));
     }
 
     // Whether the database is there, and whether it is online; servers
@@ -188,6 +197,12 @@ private:
     {
         ++steps_taken_;
         run_.log.LogLine(line);
+        return quiet_step(statement);
+    }
+
+    // A statement that finishes the step before it, without a line of its own.
+    bool quiet_step(const std::wstring& statement)
+    {
         sqlca_.execute_immediate(statement);
         return sqlca_.status_code() == Transaction::success || server_failed();
     }
@@ -207,6 +222,7 @@ private:
     std::wstring access_;
     int steps_taken_ = 0;
     std::wstring error_;
+    std::vector<std::wstring> differences_;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace install {
 
@@ -23,6 +24,9 @@ struct RollbackReport {
     Result result = Result::nothing_to_undo;
     OldDatabase old_database = OldDatabase::not_dropped;
     std::wstring error;  // the server's text, or why the old database cannot come back
+    // What is back, but not as it was (a login's default database that no
+    // longer exists), in the operator's words.
+    std::vector<std::wstring> differences;
 };
 
 // Connects as the administrator again (patiently: the server may be
@@ -30,7 +34,8 @@ struct RollbackReport {
 // login the run created (ending every session in that database first),
 // puts the old database back from its safety backup onto its own files when
 // it is missing or not online, gives it back the user access it had, and
-// makes again the logins the run dropped. Logs each step; stops at the first
+// makes again the logins the run dropped, with their SIDs, passwords,
+// server roles and states. Logs each step; stops at the first
 // that fails. Leaves SQLCA connected or not; the caller closes it.
 RollbackReport roll_back(InstallRun& run);
 

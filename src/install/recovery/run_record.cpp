@@ -1,17 +1,20 @@
 // The run record's text and file.
 #include "install/recovery/run_record.h"
 
+#include "install/server/statements.h"
 #include "platform/files.h"
 #include "platform/log_file.h"
 #include "platform/utf8.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace install {
 
 namespace {
 
-constexpr char first_line[] = "korvena-run-record 1";
+// 2: a dropped login keeps its SID, password hash, roles and states.
+constexpr char first_line[] = "korvena-run-record 2";
 
 // Tabs, line ends and backslashes inside a value are written as \t, \n, \r
 // and \\, so that no name or path can add a field or a line.
@@ -57,6 +60,46 @@ std::vector<std::wstring> fields_of(const std::wstring& line)
     }
 }
 
+std::wstring joined(const std::vector<std::wstring>& names)
+{
+    std::wstring text;
+    for (const std::wstring& name : names)
+        text += (text.empty() ? L"" : L",") + name;
+    return text;
+}
+
+// Only the fixed server roles: a role's name goes into a statement bare.
+std::optional<std::vector<std::wstring>> server_roles(const std::wstring& text)
+{
+    std::vector<std::wstring> roles;
+    for (size_t start = 0; start < text.size();) {
+        const size_t comma = std::min(text.find(L',', start), text.size());
+        const std::wstring role = text.substr(start, comma - start);
+        if (std::find(statements::fixed_server_roles.begin(), statements::fixed_server_roles.end(), role) ==
+            statements::fixed_server_roles.end())
+            return std::nullopt;
+        roles.push_back(role);
+        start = comma + 1;
+    }
+    return roles;
+}
+
+std::wstring flag_text(bool set)
+{
+    return set ? L"1" : L"0";
+}
+
+// A dropped login's line: its SID and hash go into a statement as they
+// stand, so they must be hexadecimal digits.
+std::optional<LoginRecord> dropped_login(const std::vector<std::wstring>& fields)
+{
+    const std::optional<std::vector<std::wstring>> roles = server_roles(fields[6]);
+    if (!roles || !statements::is_hex_digits(fields[4]) || !statements::is_hex_digits(fields[5]))
+        return std::nullopt;
+    return LoginRecord{fields[1], fields[2], fields[3], fields[4], fields[5], *roles,
+                       fields[7] == L"1", fields[8] == L"1", fields[9] == L"1"};
+}
+
 class RecordWriter {
 public:
     void line(std::initializer_list<std::wstring> fields)
@@ -99,7 +142,9 @@ std::string record_text(const RunRecord& record)
         out.line({L"safety_backup", *changes.safety_backup});
     out.flag(L"old_database_drop_sent", changes.old_database_drop_sent);
     for (const LoginRecord& login : changes.dropped_logins)
-        out.line({L"dropped_login", login.name, login.default_database, login.sysadmin ? L"sysadmin" : L""});
+        out.line({L"dropped_login", login.name, login.default_database, login.default_language, login.sid,
+                  login.password_hash, joined(login.server_roles), flag_text(login.disabled),
+                  flag_text(login.policy_checked), flag_text(login.expiration_checked)});
     out.flag(L"database_create_sent", changes.database_create_sent);
     out.flag(L"login_create_sent", changes.login_create_sent);
     return std::string(first_line) + "\n" + platform::to_utf8(out.text());
@@ -136,8 +181,12 @@ std::optional<RunRecord> parse_record(const std::string& text)
             record.changes.safety_backup = fields[1];
         else if (key == L"old_database_drop_sent" && count == 2)
             record.changes.old_database_drop_sent = true;
-        else if (key == L"dropped_login" && count == 4)
-            record.changes.dropped_logins.push_back({fields[1], fields[2], fields[3] == L"sysadmin"});
+        else if (key == L"dropped_login" && count == 10) {
+            const std::optional<LoginRecord> login = dropped_login(fields);
+            if (!login)
+                return std::nullopt;
+            record.changes.dropped_logins.push_back(*login);
+        }
         else if (key == L"database_create_sent" && count == 2)
             record.changes.database_create_sent = true;
         else if (key == L"login_create_sent" && count == 2)

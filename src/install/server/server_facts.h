@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace install {
 
@@ -15,11 +16,21 @@ struct DatabaseFile {
     bool log = false;            // a log file, not a data file
 };
 
-// A login as syslogins shows it: enough to make it again.
+// A SQL Server login as the server keeps it: enough to make it again with
+// the same SID (so the users mapped to it in databases find it again) and
+// the same password, which only the shop knows.
 struct LoginRecord {
     std::wstring name;
     std::wstring default_database;
-    bool sysadmin = false;
+    std::wstring default_language;
+    std::wstring sid;            // hexadecimal digits, without 0x
+    std::wstring password_hash;  // hexadecimal digits, without 0x
+    std::vector<std::wstring> server_roles;  // the fixed server roles it is a member of
+    bool disabled = false;
+    bool policy_checked = false;
+    bool expiration_checked = false;
+
+    bool operator==(const LoginRecord&) const = default;
 };
 
 }  // namespace install

@@ -6,6 +6,7 @@
 #include "platform/odbc/string_literal.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace install::statements {
 
@@ -29,6 +30,31 @@ const std::wstring database_files_query =
 
 const std::wstring login_query = L"select name, dbname, sysadmin from master.dbo.syslogins where name =? ";
 
+std::wstring login_details_query(ServerVersion server)
+{
+    std::wstring columns = L"name, dbname, language, sid";
+    for (const std::wstring& role : fixed_server_roles)
+        columns += L", " + role;
+    // From SQL Server 2005 on, syslogins shows the hash only as a sysname:
+    // sys.sql_logins has it whole.
+    if (!knows_create_login(server))
+        columns += L", password";
+    return L"select " + columns + L" from master.dbo.syslogins where name =? ";
+}
+
+const std::wstring sql_login_query =
+    L"select password_hash, is_disabled, is_policy_checked, is_expiration_checked from master.sys.sql_logins "
+    L"where name =? ";
+
+const std::wstring login_sessions_query =
+    L"select b.name from master.dbo.sysprocesses a , master.dbo.sysdatabases b where a.dbid =b.dbid and a.loginame =? ";
+
+const std::wstring login_databases_query =
+    L"select b.name from master.dbo.sysdatabases b , master.dbo.syslogins l where b.sid =l.sid and l.name =? ";
+
+const std::wstring login_jobs_query =
+    L"select j.name from msdb.dbo.sysjobs j , master.dbo.syslogins l where j.owner_sid =l.sid and l.name =? ";
+
 const std::wstring database_state_query =
     L"select state_desc, user_access_desc from master.sys.databases where name =? ";
 
@@ -48,6 +74,13 @@ const std::wstring logins_and_instance_query =
 
 const std::wstring own_connection_query =
     L"SELECT net_transport, local_tcp_port FROM sys.dm_exec_connections WHERE session_id = @@SPID";
+
+const std::wstring own_login_query = L"SELECT SUSER_SNAME()";
+
+const std::wstring engine_edition_query = L"SELECT CONVERT(nvarchar(128), SERVERPROPERTY('EngineEdition'))";
+
+const std::vector<std::wstring> fixed_server_roles = {L"sysadmin",     L"securityadmin", L"serveradmin", L"setupadmin",
+                                                       L"processadmin", L"diskadmin",     L"dbcreator",   L"bulkadmin"};
 
 const std::wstring delete_store_mode = L"Delete from t_sys_system where sys_var_id =\"Is_Distributed\" ";
 
@@ -163,9 +196,44 @@ std::wstring add_application_login(const std::wstring& database, ServerVersion s
     return add_login(application_login, application_password, database, server);
 }
 
+bool is_hex_digits(const std::wstring& text)
+{
+    return !text.empty() && text.size() % 2 == 0 &&
+           text.find_first_not_of(L"0123456789ABCDEFabcdef") == std::wstring::npos;
+}
+
+std::wstring recreate_login(const LoginRecord& login, const std::wstring& default_database, ServerVersion server)
+{
+    if (!is_hex_digits(login.sid) || !is_hex_digits(login.password_hash))
+        throw std::invalid_argument("a login's SID and password hash must be hexadecimal digits");
+    if (!knows_create_login(server)) {
+        // skip_encryption takes the password as the hash it already is.
+        const std::wstring language =
+            login.default_language.empty() ? L"NULL" : unicode_literal(login.default_language);
+        return L"EXEC dbo.sp_addlogin " + unicode_literal(login.name) + L", 0x" + login.password_hash + L", " +
+               unicode_literal(default_database) + L", " + language + L", 0x" + login.sid + L", 'skip_encryption'";
+    }
+    std::wstring text = L"CREATE LOGIN " + bracketed(login.name) + L" WITH PASSWORD = 0x" + login.password_hash +
+                        L" HASHED, SID = 0x" + login.sid + L", DEFAULT_DATABASE = " + bracketed(default_database);
+    if (!login.default_language.empty())
+        text += L", DEFAULT_LANGUAGE = " + bracketed(login.default_language);
+    return text + L", CHECK_POLICY = " + (login.policy_checked ? L"ON" : L"OFF") + L", CHECK_EXPIRATION = " +
+           (login.expiration_checked ? L"ON" : L"OFF");
+}
+
+std::wstring add_server_role_member(const std::wstring& login, const std::wstring& role)
+{
+    return L"dbo.sp_addsrvrolemember '" + double_single_quotes(login) + L"', " + role;
+}
+
 std::wstring grant_sysadmin(const std::wstring& login)
 {
-    return L"dbo.sp_addsrvrolemember '" + double_single_quotes(login) + L"', sysadmin";
+    return add_server_role_member(login, L"sysadmin");
+}
+
+std::wstring disable_login(const std::wstring& login)
+{
+    return L"ALTER LOGIN " + bracketed(login) + L" DISABLE";
 }
 
 std::wstring set_default_database(const std::wstring& login, const std::wstring& database)

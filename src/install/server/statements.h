@@ -26,6 +26,17 @@ extern const std::wstring old_database_query;     // values: database name
 extern const std::wstring in_use_query;           // values: login, database name
 extern const std::wstring database_files_query;   // values: database name; rows: name, filename, size in pages, groupid
 extern const std::wstring login_query;            // values: login; row: name, dbname, sysadmin
+// What it takes to make a login again: values: login; row: name, dbname,
+// language, sid, one column per fixed server role (1: a member), and before
+// SQL Server 2005 password (the hash).
+std::wstring login_details_query(ServerVersion server);
+// SQL Server 2005 and later: values: login; row: password_hash, is_disabled,
+// is_policy_checked, is_expiration_checked.
+extern const std::wstring sql_login_query;
+// What would keep a login from being dropped, each a column of names:
+extern const std::wstring login_sessions_query;    // values: login; rows: the database each session uses
+extern const std::wstring login_databases_query;   // values: login; rows: the databases it owns
+extern const std::wstring login_jobs_query;        // values: login; rows: the SQL Server Agent jobs it owns
 // SQL Server 2005 and later: row: state_desc (ONLINE, RESTORING, ...), user_access_desc (MULTI_USER, ...).
 extern const std::wstring database_state_query;   // values: database name
 
@@ -35,6 +46,8 @@ extern const std::wstring server_identity_query;  // MachineName, ComputerNamePh
 extern const std::wstring fixed_drives_query;     // rows: drive letter, MB free
 extern const std::wstring logins_and_instance_query;  // IsIntegratedSecurityOnly, InstanceName (NULL: the default instance)
 extern const std::wstring own_connection_query;   // row: net_transport, local_tcp_port of this session
+extern const std::wstring own_login_query;        // the login this connection works under
+extern const std::wstring engine_edition_query;   // 4 for Express
 std::wstring file_exists_query(const std::wstring& path);  // row: file exists, is a directory, parent exists
 std::wstring backup_header_query(const std::wstring& device);
 std::wstring backup_file_list_query(const std::wstring& device);
@@ -67,7 +80,17 @@ std::wstring restore_safety_backup(const std::wstring& database, const std::wstr
 std::wstring add_login(const std::wstring& login, const std::wstring& password, const std::wstring& default_database,
                        ServerVersion server);
 std::wstring add_application_login(const std::wstring& database, ServerVersion server);
+// The login made again with its own SID, password hash, language and policy
+// flags, its default database being `default_database`; the record's SID and
+// hash must be hexadecimal digits (is_hex_digits).
+std::wstring recreate_login(const LoginRecord& login, const std::wstring& default_database, ServerVersion server);
+bool is_hex_digits(const std::wstring& text);
+// The fixed server roles, as syslogins names its columns for them.
+extern const std::vector<std::wstring> fixed_server_roles;
+// `role` must be one of fixed_server_roles.
+std::wstring add_server_role_member(const std::wstring& login, const std::wstring& role);
 std::wstring grant_sysadmin(const std::wstring& login);
+std::wstring disable_login(const std::wstring& login);
 std::wstring set_default_database(const std::wstring& login, const std::wstring& database);
 std::wstring use_database(const std::wstring& database);
 extern const std::wstring delete_store_mode;

@@ -140,28 +140,28 @@ TEST_F(OldDatabase, WithoutItsLoginIsReplacedAllTheSame)
     EXPECT_EQ(select_as_sa(L"master", L"select dbname from master.dbo.syslogins where name =?", {L"mirvox"}), L"mirvox");
 }
 
-// The reconnection as the configured login fails when that login is not the
-// one the install creates: the server goes back to what it held, and the
-// next run with the usual settings installs.
+// The reconnection as the application login fails (here its password is
+// refused): the server goes back to what it held, the old login as it was,
+// and the next run with the usual settings installs.
 TEST_F(OldDatabase, FailureAfterTheDropPutsTheOldDatabaseBackAndTheNextRunInstalls)
 {
     make_old_install();
     install_test::run_as_sa({L"use mirvox", L"CREATE TABLE t_sale (sale_no nvarchar(20))",
                              L"insert into t_sale (sale_no) values ('S-1')", L"use master",
                              L"dbo.sp_addsrvrolemember 'mirvox', sysadmin"});
-    settings.is_logid = L"shopuser";
+    settings.is_pass = L"not-rovtakl";
     form.confirm_answers = {L"1"};
 
     EXPECT_EQ(install(), InstallOutcome::statement_failed);
 
     ASSERT_EQ(prompts.shown().size(), 2u);
-    EXPECT_EQ(prompts.shown()[0].text, L"不能连接到数据库。Login failed for user 'shopuser'.");
+    EXPECT_EQ(prompts.shown()[0].text, L"不能连接到数据库。Login failed for user 'mirvox'.");
     const std::wstring backup = backups().at(0);
     EXPECT_EQ(prompts.shown()[1].text, L"安装新数据库失败。\r\n原数据库已从安全备份恢复，数据库服务器回到了安装前的状态。"
                                        L"\r\n原数据库的安全备份保留在数据库服务器上：" + backup);
-    const std::wstring failure = L"装载系统模板数据库...    安装失败:Login failed for user 'shopuser'.";
+    const std::wstring failure = L"装载系统模板数据库...    安装失败:Login failed for user 'mirvox'.";
     EXPECT_EQ(form.status, failure + L"    原数据库已恢复。");
-    EXPECT_TRUE(form.log.ends_with(failure + L"\r\nLogin failed for user 'shopuser'.\r\n恢复安装前的状态...\r\n"
+    EXPECT_TRUE(form.log.ends_with(failure + L"\r\nLogin failed for user 'mirvox'.\r\n恢复安装前的状态...\r\n"
                                    L"删除本次安装建立的数据库 mirvox\r\n删除本次安装建立的登录名 mirvox\r\n"
                                    L"从安全备份还原原数据库：" + backup + L"\r\n恢复原数据库的访问方式 MULTI_USER\r\n"
                                    L"重新建立登录名 mirvox\r\n"
@@ -172,7 +172,7 @@ TEST_F(OldDatabase, FailureAfterTheDropPutsTheOldDatabaseBackAndTheNextRunInstal
     EXPECT_FALSE(install_test::file_exists(install_test::staging_path));
     EXPECT_FALSE(sqlca.connected());
 
-    settings.is_logid = L"mirvox";
+    settings.is_pass = L"rovtakl";
     prompts.clear_shown();
     form.confirm_answers = {L"1"};
     EXPECT_EQ(install(), InstallOutcome::completed) << testing::PrintToString(form.status);

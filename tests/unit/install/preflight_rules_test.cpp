@@ -1,6 +1,7 @@
 // The pre-flight's rules over the server's answers, without a server: the
 // answers are built as SQL Server words them.
 #include "install/preflight/preflight_rules.h"
+#include "install/preflight/template_fit.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,39 @@ TEST(ServerVersions, ParsedFromProductVersionAndCompared)
     EXPECT_EQ(version_text({16, 0, 1000}), L"16.0.1000");
     EXPECT_FALSE(knows_create_login({8, 0, 2039}));
     EXPECT_TRUE(knows_create_login({9, 0, 1399}));
+}
+
+TEST(TemplateFit, ReleasesRestoreTheirOwnAndDocumentedOlderReleasesBackups)
+{
+    const struct {
+        ServerVersion written_by;
+        ServerVersion server;
+        bool fits;
+    } cases[] = {
+        {{15, 0, 4123}, {15, 0, 2000}, true},   // a cumulative update's backup, the release's first build
+        {{16, 0, 1000}, {15, 0, 4123}, false},  // a newer release
+        {{10, 50, 1600}, {10, 0, 1600}, false}, // 2008 R2 on 2008
+        {{10, 0, 1600}, {16, 0, 1000}, true},   // 2016 and later: 2008 and later
+        {{9, 0, 5000}, {13, 0, 1601}, false},
+        {{9, 0, 5000}, {12, 0, 2000}, true},    // 2012 and 2014: 2005 and later
+        {{8, 0, 2039}, {11, 0, 2100}, false},
+        {{8, 0, 2039}, {10, 50, 1600}, true},   // 2008 and 2008 R2: 2000 and later
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(!template_release_fits(c.written_by, c.server), c.fits)
+            << version_text(c.written_by) << " on " << version_text(c.server);
+}
+
+TEST(TemplateFit, ExpressLimitsTheDataFilesOnly)
+{
+    const int64_t gigabyte = int64_t{1} << 30;
+    const std::vector<DatabaseFile> ten_gb_data_big_log = {{L"mirvox_data", L"d", 10 * gigabyte, false},
+                                                           {L"mirvox_log", L"l", 50 * gigabyte, true}};
+    EXPECT_EQ(template_fits_edition(true, {15, 0, 2000}, ten_gb_data_big_log), std::nullopt);
+    EXPECT_NE(template_fits_edition(true, {10, 0, 1600}, ten_gb_data_big_log), std::nullopt) << "4 GB before 2008 R2";
+    EXPECT_EQ(template_fits_edition(false, {10, 0, 1600}, ten_gb_data_big_log), std::nullopt) << "not Express";
+    const std::vector<DatabaseFile> over = {{L"mirvox_data", L"d", 10 * gigabyte + 1, false}};
+    EXPECT_NE(template_fits_edition(true, {16, 0, 1000}, over), std::nullopt);
 }
 
 TEST(BackupHeader, TheFirstSetIsFoundByPositionAmongManyColumns)

@@ -95,6 +95,24 @@ TEST(StatementTexts, LoginsAreMadeWithoutThePasswordPolicyWhereTheServerHasOne)
     EXPECT_EQ(grant_sysadmin(L"o'neil"), L"dbo.sp_addsrvrolemember 'o''neil', sysadmin");
 }
 
+TEST(StatementTexts, ADroppedLoginIsMadeAgainWithItsOwnSidAndPassword)
+{
+    install::LoginRecord login{L"mir]vox", L"mirvox", L"简体中文", L"0A1B", L"0200FF", {L"dbcreator"}, true, true, false};
+    EXPECT_EQ(recreate_login(login, L"master", sql_server_2019),
+              L"CREATE LOGIN [mir]]vox] WITH PASSWORD = 0x0200FF HASHED, SID = 0x0A1B, DEFAULT_DATABASE = [master], "
+              L"DEFAULT_LANGUAGE = [简体中文], CHECK_POLICY = ON, CHECK_EXPIRATION = OFF");
+    login.default_language.clear();
+    EXPECT_EQ(recreate_login(login, L"mirvox", sql_server_2000),
+              L"EXEC dbo.sp_addlogin N'mir]vox', 0x0200FF, N'mirvox', NULL, 0x0A1B, 'skip_encryption'");
+    EXPECT_EQ(add_server_role_member(L"o'neil", L"dbcreator"), L"dbo.sp_addsrvrolemember 'o''neil', dbcreator");
+    EXPECT_EQ(disable_login(L"mirvox"), L"ALTER LOGIN [mirvox] DISABLE");
+    // The hash and SID go into the text bare: nothing but hex digits may.
+    for (const wchar_t* text : {L"", L"0A1", L"0x0A", L"0A;DROP", L"0A 1B"})
+        EXPECT_FALSE(is_hex_digits(text)) << testing::PrintToString(std::wstring(text));
+    login.sid = L"0A;--";
+    EXPECT_THROW(recreate_login(login, L"master", sql_server_2019), std::invalid_argument);
+}
+
 TEST(StatementTexts, SafetyBackupLeavesTheShopsBackupChainAlone)
 {
     const platform::LocalTime time{2026, 3, 4, 5, 6, 7, 890, 480};

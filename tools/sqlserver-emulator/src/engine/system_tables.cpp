@@ -29,9 +29,11 @@ int32_t pages_of(const DatabaseFile& file) {
     return error ? 0 : static_cast<int32_t>(bytes / page_size);
 }
 
+// sid is the owner's login SID.
 TableSnapshot sysdatabases(const Catalog& catalog) {
     TableSnapshot table{u"sysdatabases",
-                        {sysname(u"name"), {u"dbid", ColumnType::smallint}, {u"filename", ColumnType::nvarchar, 260}},
+                        {sysname(u"name"), {u"dbid", ColumnType::smallint}, {u"sid", ColumnType::varbinary, 85},
+                         {u"filename", ColumnType::nvarchar, 260}},
                         {}};
     for (const auto& [name, database] : catalog.databases) {
         Value filename = std::monostate{};
@@ -40,7 +42,7 @@ TableSnapshot sysdatabases(const Catalog& catalog) {
                 filename = file.filename;
                 break;
             }
-        table.rows.push_back({database.name, database.dbid, filename});
+        table.rows.push_back({database.name, database.dbid, database.owner_sid, filename});
     }
     return table;
 }
@@ -64,14 +66,18 @@ TableSnapshot sysprocesses(const Catalog& catalog) {
 // for a login granted access, the access date as the creation date, zero for
 // the limits it no longer keeps, and the password hash read as a sysname;
 // isntname and isntuser 1 for a Windows login, which has no password here.
-TableSnapshot syslogins(const Catalog& catalog) {
+// SQL Server 2000's own table kept the hash as varbinary(256).
+TableSnapshot syslogins(const Catalog& catalog, const ServerVersion& server) {
+    const bool binary_password = server.major < 9;
     TableSnapshot table{u"syslogins",
                         {{u"sid", ColumnType::varbinary, 85}, {u"status", ColumnType::smallint},
                          {u"createdate", ColumnType::datetime}, {u"updatedate", ColumnType::datetime},
                          {u"accdate", ColumnType::datetime}, {u"totcpu", ColumnType::int32},
                          {u"totio", ColumnType::int32}, {u"spacelimit", ColumnType::int32},
                          {u"timelimit", ColumnType::int32}, {u"resultlimit", ColumnType::int32}, sysname(u"name"),
-                         sysname(u"dbname"), sysname(u"password"), sysname(u"language"),
+                         sysname(u"dbname"),
+                         binary_password ? Column{u"password", ColumnType::varbinary, 256} : sysname(u"password"),
+                         sysname(u"language"),
                          {u"denylogin", ColumnType::int32}, {u"hasaccess", ColumnType::int32},
                          {u"isntname", ColumnType::int32}, {u"isntgroup", ColumnType::int32},
                          {u"isntuser", ColumnType::int32}, {u"sysadmin", ColumnType::int32},
@@ -83,7 +89,9 @@ TableSnapshot syslogins(const Catalog& catalog) {
     for (const auto& [name, login] : catalog.logins) {
         const Value created = login.created ? Value(*login.created) : Value(std::monostate{});
         const Value modified = login.modified ? Value(*login.modified) : Value(std::monostate{});
-        const Value password = login.windows ? Value(std::monostate{}) : bytes_as_sysname(login.password_hash);
+        const Value password = login.windows          ? Value(std::monostate{})
+                               : binary_password ? Value(login.password_hash)
+                                                 : Value(bytes_as_sysname(login.password_hash));
         const int32_t windows = login.windows ? 1 : 0;
         table.rows.push_back({login.sid, 9, created, modified, created, 0, 0, 0, 0, 0, login.name,
                               login.default_database, password, login.default_language, 0, 1, windows, 0, windows,
@@ -138,15 +146,32 @@ TableSnapshot sysaltfiles(const Catalog& catalog) {
     return table;
 }
 
+// msdb's SQL Server Agent jobs, with the columns of dbo.sysjobs. The
+// stand-in runs no agent and keeps no jobs: the table is empty, as on a
+// shop's server where nobody has made one.
+TableSnapshot sysjobs() {
+    const auto number = [](const char16_t* name) { return Column{name, ColumnType::int32}; };
+    return {u"sysjobs",
+            {{u"job_id", ColumnType::uniqueidentifier}, number(u"originating_server_id"), sysname(u"name"),
+             {u"enabled", ColumnType::tinyint}, {u"description", ColumnType::nvarchar, 512}, number(u"start_step_id"),
+             number(u"category_id"), {u"owner_sid", ColumnType::varbinary, 85}, number(u"notify_level_eventlog"),
+             number(u"notify_level_email"), number(u"notify_level_netsend"), number(u"notify_level_page"),
+             number(u"notify_email_operator_id"), number(u"notify_netsend_operator_id"),
+             number(u"notify_page_operator_id"), number(u"delete_level"), {u"date_created", ColumnType::datetime},
+             {u"date_modified", ColumnType::datetime}, number(u"version_number")},
+            {}};
+}
+
 }  // namespace
 
 std::optional<TableSnapshot> system_table(const Catalog& catalog, const Database& database,
-                                          const std::u16string& name) {
+                                          const ServerVersion& server, const std::u16string& name) {
     if (equals_ci(name, u"sysdatabases")) return sysdatabases(catalog);
     if (equals_ci(name, u"sysprocesses")) return sysprocesses(catalog);
-    if (equals_ci(name, u"syslogins")) return syslogins(catalog);
+    if (equals_ci(name, u"syslogins")) return syslogins(catalog, server);
     if (equals_ci(name, u"sysaltfiles")) return sysaltfiles(catalog);
     if (equals_ci(name, u"sysfiles")) return sysfiles(database);
+    if (equals_ci(name, u"sysjobs") && equals_ci(database.name, u"msdb")) return sysjobs();
     return std::nullopt;
 }
 

@@ -30,7 +30,8 @@ TableSnapshot read_table(StatementContext& context, const ObjectName& name) {
     Database* database = database_of(context, name);
     if (!database) fail(server_message(208, {.name = name.written}));
     if (auto view = view_of(context, *database, name)) return std::move(*view);
-    if (auto system = system_table(context.catalog, *database, name.name)) return std::move(*system);
+    const ServerVersion& server = context.options.product_version.version;
+    if (auto system = system_table(context.catalog, *database, server, name.name)) return std::move(*system);
     if (auto view = dynamic_view(context, name.name)) return std::move(*view);
     const auto found = database->tables.find(name.name);
     if (found == database->tables.end()) fail(server_message(208, {.name = name.written}));
@@ -44,7 +45,8 @@ Table& writable_table(StatementContext& context, const ObjectName& name) {
     if (!database) fail(server_message(208, {.name = name.written}));
     const auto found = database->tables.find(name.name);
     if (found != database->tables.end()) return found->second;
-    if (view_of(context, *database, name) || system_table(context.catalog, *database, name.name))
+    const ServerVersion& server = context.options.product_version.version;
+    if (view_of(context, *database, name) || system_table(context.catalog, *database, server, name.name))
         fail(server_message(259));
     fail(server_message(208, {.name = name.written}));
 }

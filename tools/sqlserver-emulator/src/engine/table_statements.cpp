@@ -87,7 +87,8 @@ Outcome run_delete(StatementContext& context, const DeleteStatement& remove, con
 Outcome run_create_table(StatementContext& context, const CreateTableStatement& create) {
     Database* database = database_of(context, create.table);
     if (!database) fail(server_message(911, {.name = create.table.database}));
-    if (database->tables.count(create.table.name) || system_table(context.catalog, *database, create.table.name))
+    const ServerVersion& server = context.options.product_version.version;
+    if (database->tables.count(create.table.name) || system_table(context.catalog, *database, server, create.table.name))
         fail(server_message(2714, {.name = create.table.name}));
 
     Table table{create.table.name, {}, {}};
