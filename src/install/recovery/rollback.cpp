@@ -184,7 +184,7 @@ private:
         return sqlca_.status_code() != Transaction::failure || server_failed();
     }
 
-    bool step(const std::wstring& line, const std::wstring& statement)
+    bool step(const std::wstring& line, const platform::Statement& statement)
     {
         ++steps_taken_;
         run_.log.LogLine(line);

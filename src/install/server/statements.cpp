@@ -144,21 +144,24 @@ std::wstring restore_safety_backup(const std::wstring& database, const std::wstr
     return text;
 }
 
-std::wstring add_login(const std::wstring& login, const std::wstring& password, const std::wstring& default_database,
-                       ServerVersion server)
+platform::Statement add_login(const std::wstring& login, const std::wstring& password,
+                              const std::wstring& default_database, ServerVersion server)
 {
-    // The application's password is fixed and short: a server that enforces
-    // Windows' password policy would refuse it.
-    if (knows_create_login(server))
-        return L"CREATE LOGIN " + bracketed(login) + L" WITH PASSWORD = " + unicode_literal(password) +
-               L", DEFAULT_DATABASE = " + bracketed(default_database) + L", CHECK_POLICY = OFF";
-    const std::wstring database =
-        is_regular_identifier(default_database) ? default_database : unicode_literal(default_database);
-    return L"dbo.sp_addlogin '" + double_single_quotes(login) + L"','" + double_single_quotes(password) + L"'," +
-           database;
+    const auto text = [&](const std::wstring& password_text) -> std::wstring {
+        // The application's password is fixed and short: a server that
+        // enforces Windows' password policy would refuse it.
+        if (knows_create_login(server))
+            return L"CREATE LOGIN " + bracketed(login) + L" WITH PASSWORD = " + unicode_literal(password_text) +
+                   L", DEFAULT_DATABASE = " + bracketed(default_database) + L", CHECK_POLICY = OFF";
+        const std::wstring database =
+            is_regular_identifier(default_database) ? default_database : unicode_literal(default_database);
+        return L"dbo.sp_addlogin '" + double_single_quotes(login) + L"','" + double_single_quotes(password_text) +
+               L"'," + database;
+    };
+    return {text(password), text(platform::hidden_password)};
 }
 
-std::wstring add_application_login(const std::wstring& database, ServerVersion server)
+platform::Statement add_application_login(const std::wstring& database, ServerVersion server)
 {
     return add_login(application_login, application_password, database, server);
 }

@@ -7,6 +7,7 @@
 #include "install/install_form.h"
 #include "install/server/server_facts.h"
 #include "install/server/server_version.h"
+#include "platform/odbc/statement.h"
 
 #include <string>
 #include <vector>
@@ -63,10 +64,10 @@ std::wstring restore_database(const std::wstring& database, const std::wstring& 
 std::wstring restore_safety_backup(const std::wstring& database, const std::wstring& device,
                                    const std::vector<DatabaseFile>& files);
 // CREATE LOGIN without the password policy on servers that have it,
-// sp_addlogin on older ones.
-std::wstring add_login(const std::wstring& login, const std::wstring& password, const std::wstring& default_database,
-                       ServerVersion server);
-std::wstring add_application_login(const std::wstring& database, ServerVersion server);
+// sp_addlogin on older ones; shown with the password as asterisks.
+platform::Statement add_login(const std::wstring& login, const std::wstring& password,
+                              const std::wstring& default_database, ServerVersion server);
+platform::Statement add_application_login(const std::wstring& database, ServerVersion server);
 std::wstring grant_sysadmin(const std::wstring& login);
 std::wstring set_default_database(const std::wstring& login, const std::wstring& database);
 std::wstring use_database(const std::wstring& database);
