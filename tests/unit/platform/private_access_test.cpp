@@ -4,7 +4,8 @@
 // CreateSymbolicLinkW makes nothing), a folder of another owner (a host
 // folder of another user reads back as owned by ANONYMOUS LOGON) and a file.
 // Wine 8.0 does not keep a list set on a folder already there (it opens it to
-// every user instead), so that case is left to Windows.
+// every user instead), so that case is left to Windows. And the SID of a
+// service's own account, which the safety backup's list names.
 #include "platform/private_access.h"
 
 #include <windows.h>
@@ -182,6 +183,17 @@ TEST_F(PrivateFolderTest, FoldersSomeoneElseCouldHaveMadeAreRefusedAndLeftAlone)
     }
     // Nothing went through the link.
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+}
+
+TEST(ServiceAccounts, TheServicesOwnSidIsTheOneWindowsGivesIt)
+{
+    // Windows' published SID of NT SERVICE\TrustedInstaller; the name counts
+    // without regard to case.
+    const std::wstring trusted_installer = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    EXPECT_EQ(platform::service_accounts(L"TrustedInstaller").service_sid, trusted_installer);
+    EXPECT_EQ(platform::service_accounts(L"trustedinstaller").service_sid, trusted_installer);
+    EXPECT_EQ(platform::service_accounts(L"MSSQLSERVER").service_sid,
+              L"S-1-5-80-3880718306-3832830129-1677859214-2598158968-1052248003");
 }
 
 }  // namespace
