@@ -28,12 +28,9 @@ std::wstring korvena_data_folder()
     return program_data_folder() + L"\\Korvena";
 }
 
-Outcome ensure_korvena_data_folder()
+FolderCheck secure_korvena_data_folder()
 {
-    const int created = SHCreateDirectoryExW(nullptr, korvena_data_folder().c_str(), nullptr);
-    if (created != ERROR_SUCCESS && created != ERROR_ALREADY_EXISTS && created != ERROR_FILE_EXISTS)
-        return {false, system_message(static_cast<unsigned long>(created))};
-    return {true, {}};
+    return make_private_folder(korvena_data_folder());
 }
 
 std::wstring default_log_file()

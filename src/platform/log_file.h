@@ -4,6 +4,7 @@
 #pragma once
 
 #include "outcome.h"
+#include "private_access.h"
 
 #include <string>
 
@@ -12,9 +13,10 @@ namespace platform {
 // %ProgramData%\Korvena: what the installer keeps on this computer.
 std::wstring korvena_data_folder();
 
-// Creates korvena_data_folder() when it is missing; the system's reason
-// when it cannot.
-Outcome ensure_korvena_data_folder();
+// Creates korvena_data_folder() for SYSTEM and the Administrators only, or
+// checks the one there (see make_private_folder): the log and the run's
+// record hold what a run did to a shop's server.
+FolderCheck secure_korvena_data_folder();
 
 // %ProgramData%\Korvena\dbinstall.log, where every run leaves its record.
 std::wstring default_log_file();

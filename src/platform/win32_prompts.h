@@ -4,6 +4,9 @@
 
 #include "message_object.h"
 #include "prompts.h"
+#include "response_window.h"
+
+#include <vector>
 
 namespace platform {
 
@@ -18,8 +21,18 @@ public:
     std::wstring browse_folder(const std::wstring& caption) override;
     std::wstring open_response_window(ResponseWindow& window) override;
 
+    // The window every prompt belongs to when no other window is open
+    // through these prompts; the first response window opened becomes it
+    // by itself.
+    void set_main_window(WindowHandle window);
+
 private:
+    // The innermost window open through these prompts, after flashing its
+    // taskbar button when another program is in front.
+    WindowHandle owner_for_prompt() const;
+
     MessageObject& message_;
+    std::vector<WindowHandle> open_windows_;  // the main window first
 };
 
 }  // namespace platform

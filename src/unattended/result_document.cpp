@@ -29,12 +29,7 @@ std::optional<std::wstring> unless_empty(const std::wstring& text)
 
 class ResultWriter {
 public:
-    explicit ResultWriter(const install::Redaction& redacted) : redacted_(redacted) {}
-
-    void text(const wchar_t* name, const std::optional<std::wstring>& value)
-    {
-        json.key(name).value(value ? std::optional<std::wstring>(redacted_(*value)) : std::nullopt);
-    }
+    void text(const wchar_t* name, const std::optional<std::wstring>& value) { json.key(name).value(value); }
 
     void number(const wchar_t* name, std::optional<int64_t> value)
     {
@@ -49,9 +44,6 @@ public:
     void write_failure(const install::InstallReport& report);
 
     JsonWriter json;
-
-private:
-    const install::Redaction& redacted_;
 };
 
 void ResultWriter::write_target(const std::optional<InstallTarget>& target, const install::InstallReport& report)
@@ -94,10 +86,10 @@ void ResultWriter::write_failure(const install::InstallReport& report)
 
 }  // namespace
 
-std::string result_document(const RunResult& result, const install::Redaction& redacted)
+std::string result_document(const RunResult& result)
 {
     const install::InstallReport& report = result.report;
-    ResultWriter out(redacted);
+    ResultWriter out;
     JsonWriter& json = out.json;
     json.begin_object();
     out.number(L"schema_version", 1);

@@ -5,7 +5,6 @@
 
 #include "install/install_form.h"
 #include "install/record/install_report.h"
-#include "install/record/redaction.h"
 #include "platform/clock.h"
 
 #include <optional>
@@ -34,7 +33,7 @@ struct RunResult {
     install::InstallReport report;
 };
 
-// The document as UTF-8 JSON text, every string passed through `redacted`.
-std::string result_document(const RunResult& result, const install::Redaction& redacted);
+// The document as UTF-8 JSON text. Nothing in a RunResult holds a password.
+std::string result_document(const RunResult& result);
 
 }  // namespace unattended

@@ -9,6 +9,7 @@
 #include "console_form.h"
 #include "console_prompts.h"
 #include "exit_status.h"
+#include "install/record/record_folder.h"
 #include "install/record/run_journal.h"
 #include "install/wf_installdb.h"
 #include "install/run_interruption.h"
@@ -39,14 +40,21 @@ void warn_unwritten(const wchar_t* what, const std::wstring& path, const std::ws
                          L"dbinstall: the " + std::wstring(what) + L" " + path + L" could not be written: " + reason + L"\n");
 }
 
+void remove_earlier_result(const std::wstring& file)
+{
+    if (!platform::delete_file(file) && platform::file_exists(file))
+        platform::write_text(platform::Stream::error,
+                             L"dbinstall: the earlier result file " + file + L" could not be removed\n");
+}
+
 // Writes the result document when the command line asked for one.
-void write_result(const std::optional<std::wstring>& file, RunResult result, const install::Redaction& redacted)
+void write_result(const std::optional<std::wstring>& file, RunResult result)
 {
     if (!file)
         return;
     result.ended_at = platform::local_time_now();
     result.computer = platform::computer_name();
-    const platform::Outcome written = platform::write_file_atomically(*file, result_document(result, redacted));
+    const platform::Outcome written = platform::write_file_atomically(*file, result_document(result));
     if (!written.succeeded)
         warn_unwritten(L"result file", *file, written.system_message);
 }
@@ -80,13 +88,25 @@ int install(const UnattendedOptions& options, const std::vector<std::wstring>& a
     // Never from the command line, where every user of the machine can read it.
     const std::wstring password = platform::environment_variable(L"KORVENA_SA_PASSWORD");
 
+    // Before anything is written there: what a run writes down is for the
+    // computer's administrators alone.
+    ConsolePrompts console_prompts;
+    if (const std::optional<std::wstring> refusal = install::secure_record_folder()) {
+        console_prompts.message_box(L"警告", *refusal);
+        const int status = exit_status_of(install::InstallOutcome::refused);
+        result.outcome = install::outcome_name(install::InstallOutcome::refused);
+        result.exit_status = status;
+        result.report.failed_phase = L"preconditions";
+        result.report.message = *refusal;
+        write_result(options.result_file, std::move(result));
+        return status;
+    }
     platform::LogFile log_file(options.log_file.value_or(platform::default_log_file()));
-    install::RunJournal journal(log_file, {password, settings.is_pass});
+    install::RunJournal journal(log_file);
     journal.begin(described(arguments));
     const platform::ConsoleControlHandler console_control([&journal](platform::ConsoleControl control) {
         answer_console(control, journal);
     });
-    ConsolePrompts console_prompts;
     install::RunPrompts prompts(console_prompts, &journal);
     if (!defaults.sql_server_found) prompts.message_box(app::sql_server_missing_title, app::sql_server_missing_text);
 
@@ -114,7 +134,7 @@ int install(const UnattendedOptions& options, const std::vector<std::wstring>& a
     result.exit_status = status;
     result.target = InstallTarget{form.server_name(), settings.is_dbname,   form.admin_login(),
                                   settings.is_logid,  options.store_mode, form.data_path()};
-    write_result(options.result_file, std::move(result), install::Redaction({password, settings.is_pass}));
+    write_result(options.result_file, std::move(result));
     return status;
 }
 
@@ -134,6 +154,10 @@ int run_from_command_line(const std::vector<std::wstring>& arguments)
     RunResult result;
     result.started_at = platform::local_time_now();
     const std::vector<std::wstring> options_text(arguments.begin() + 1, arguments.end());
+    // A document left by an earlier run must never be read as this run's,
+    // whatever stops this one from writing its own.
+    if (const std::optional<std::wstring> result_file = result_file_named(options_text))
+        remove_earlier_result(*result_file);
     auto parsed = parse_unattended(options_text);
     if (auto* error = std::get_if<UsageError>(&parsed)) {
         platform::write_text(platform::Stream::error, error->reason + L"\n" + usage_text(false));
@@ -142,8 +166,7 @@ int run_from_command_line(const std::vector<std::wstring>& arguments)
         result.report.failed_phase = L"command_line";
         result.report.error_text = error->reason;
         result.report.message = error->reason;
-        write_result(result_file_named(options_text), std::move(result),
-                     install::Redaction({platform::environment_variable(L"KORVENA_SA_PASSWORD")}));
+        write_result(result_file_named(options_text), std::move(result));
         return exit_usage_error;
     }
     return install(std::get<UnattendedOptions>(parsed), arguments, std::move(result));

@@ -251,6 +251,15 @@ TEST_F(ResultDocumentTest, AUsageErrorIsReportedWhereverTheResultFileIsNamed) {
     EXPECT_NE(unwritable.errors.find("dbinstall: the result file C:\\no-such-folder\\result.json could not be written: "),
               std::string::npos)
         << unwritable.errors;
+
+    // An earlier run's document never outlives a run that cannot write its own.
+    write_file(host_path("work/result.json"), R"({"outcome": "completed", "exit_status": 0})");
+    std::filesystem::create_directories(host_path("work/result.json.partial"));
+    const ProgramResult stale = run_command_line(
+        {"--unattended", "--bogus", "--result-json", windows_path("work/result.json")}, "");
+    EXPECT_EQ(stale.exit_code, 2);
+    EXPECT_FALSE(std::filesystem::exists(host_path("work/result.json"))) << stale.errors;
+    std::filesystem::remove(host_path("work/result.json.partial"));
 }
 
 }  // namespace

@@ -130,6 +130,25 @@ TEST_F(UnattendedTest, AFailedStatementIsInTheDefaultLogFileWithTheServersNumber
     EXPECT_EQ(run.find(sa_password_), std::string::npos);
 }
 
+TEST_F(UnattendedTest, ARecordFolderThatIsALinkIsRefusedAndNothingIsWrittenThroughIt) {
+    // Made by a local user before the run, pointing where they choose.
+    start_server();
+    const auto folder = wine_.drive_c() / "ProgramData" / "Korvena";
+    const auto elsewhere = host_path("elsewhere");
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(elsewhere);
+    std::filesystem::create_directory_symlink(elsewhere, folder);
+
+    const ProgramResult refused = install();
+    EXPECT_EQ(refused.exit_code, 8) << refused.errors;
+    EXPECT_NE(refused.errors.find("警告: 不能在文件夹 C:\\ProgramData\\Korvena 中保存安装记录：它是一个链接"),
+              std::string::npos)
+        << refused.errors;
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+    EXPECT_TRUE(user_databases().empty());
+    std::filesystem::remove(folder);
+}
+
 TEST_F(UnattendedTest, UsageErrorsAreRefusedBeforeAnythingHappens) {
     start_server();
     const struct {

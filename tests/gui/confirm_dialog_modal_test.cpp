@@ -54,6 +54,7 @@ TEST(CheckNumDialogModal, TheOpenerWaitsAndReceivesTheAnswer)
     platform::Win32Prompts prompts(application.message);
     ui::w_main main_window(application, prompts);
     ASSERT_TRUE(main_window.create(nullptr));
+    prompts.set_main_window(main_window.handle());
     main_window.show();
 
     for (const auto& [plan, answer] : {std::pair{Operator::retype_code, L"1"}, std::pair{Operator::cancel, L"0"}}) {

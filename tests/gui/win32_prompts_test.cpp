@@ -13,6 +13,7 @@ struct Operator {
     std::wstring file_to_type;  // empty: press Cancel
     int ticks = 0;
     bool answered = false;
+    HWND owner = nullptr;  // of the dialog answered
 };
 Operator at_the_dialog;
 
@@ -29,6 +30,7 @@ void CALLBACK answer_common_dialog(HWND, UINT, UINT_PTR timer, DWORD)
         return;
     }
     at_the_dialog.answered = true;
+    at_the_dialog.owner = GetWindow(dialog, GW_OWNER);
     if (at_the_dialog.file_to_type.empty()) {
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     } else {
@@ -82,6 +84,33 @@ TEST_F(Win32PromptsTest, MessageBoxReturnsWhenDismissed)
     SetTimer(nullptr, 0, 50, &answer_common_dialog);
     prompts_.message_box(L"提示", L"在本台机器上找不到MSS SQL Server");
     EXPECT_TRUE(at_the_dialog.answered);
+}
+
+TEST_F(Win32PromptsTest, PromptsBelongToTheMainWindowWhicheverWindowIsActive)
+{
+    // Another window of the program is active: a box owned by it (or by
+    // nothing, as when another program is in front) could open behind the form.
+    const auto top_level = [] {
+        return CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                               nullptr, nullptr);
+    };
+    HWND main_window = top_level();
+    HWND other = top_level();
+    ASSERT_TRUE(main_window && other);
+    SetActiveWindow(other);
+    prompts_.set_main_window(main_window);
+    for (const bool yes_no : {false, true}) {
+        at_the_dialog = Operator{};
+        SetTimer(nullptr, 0, 50, &answer_common_dialog);
+        if (yes_no)
+            prompts_.ask_yes_no(L"警告", L"重新启动 SQL Server 服务？");
+        else
+            prompts_.message_box(L"提示", L"安装新数据库成功！");
+        EXPECT_TRUE(at_the_dialog.answered);
+        EXPECT_EQ(at_the_dialog.owner, main_window);
+    }
+    DestroyWindow(other);
+    DestroyWindow(main_window);
 }
 
 }  // namespace

@@ -34,11 +34,6 @@ std::wstring one_line(std::wstring text)
 
 }  // namespace
 
-RunJournal::RunJournal(platform::LogFile& file, std::vector<std::wstring> secrets)
-    : file_(file), redacted_(std::move(secrets))
-{
-}
-
 void RunJournal::begin(const std::wstring& description)
 {
     const platform::LocalTime now = platform::local_time_now();
@@ -73,7 +68,7 @@ void RunJournal::note(const std::wstring& text)
 
 void RunJournal::write(const std::wstring& text)
 {
-    const platform::Outcome written = file_.append(redacted_(one_line(text)));
+    const platform::Outcome written = file_.append(one_line(text));
     if (!written.succeeded && !failure_)
         failure_ = written.system_message;
 }

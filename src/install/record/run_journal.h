@@ -1,23 +1,22 @@
 // The record of install runs kept in a log file: a header line for each run,
 // then every log line, message box and statement outcome with its time of
-// day, and the run's result. No password ever reaches the file.
+// day, and the run's result. No password ever reaches the file: a statement
+// that carries one is told to the journal with it as asterisks (see
+// platform::Statement), and nothing else the journal is given holds one.
 #pragma once
 
 #include "platform/log_file.h"
 #include "platform/odbc/server_info.h"
 #include "platform/prompts.h"
-#include "install/record/redaction.h"
 
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace install {
 
 class RunJournal {
 public:
-    // Every text in `secrets` (the passwords) is written as asterisks.
-    RunJournal(platform::LogFile& file, std::vector<std::wstring> secrets);
+    explicit RunJournal(platform::LogFile& file) : file_(file) {}
 
     // "==== <ISO 8601 time> dbinstall <version> on <computer>: <description> ===="
     void begin(const std::wstring& description);
@@ -25,8 +24,6 @@ public:
     void message(const std::wstring& title, const std::wstring& text);
     void statement(const platform::StatementRecord& record);
     void note(const std::wstring& text);
-    // From now on `secret` (a login's password hash) is written as asterisks too.
-    void keep_secret(const std::wstring& secret) { redacted_.add(secret); }
 
     // Why the file could not be written, once it could not. Writing goes on
     // being tried: a log file never stops an install.
@@ -36,7 +33,6 @@ private:
     void write(const std::wstring& text);
 
     platform::LogFile& file_;
-    Redaction redacted_;
     std::optional<std::wstring> failure_;
 };
 

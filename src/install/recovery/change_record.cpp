@@ -12,8 +12,6 @@ namespace install {
 bool record_login_drop(InstallRun& run, const LoginRecord& login)
 {
     run.changes.dropped_logins.push_back(login);
-    if (run.context.journal)
-        run.context.journal->keep_secret(login.password_hash);
     return record_changes(run);
 }
 

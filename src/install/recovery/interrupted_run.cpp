@@ -49,9 +49,6 @@ PhaseEnd recover_interrupted_run(InstallRun& run)
     run.server_version = record->server_version;
     run.old_database_files = record->old_database_files;
     run.changes = record->changes;
-    if (run.context.journal)
-        for (const LoginRecord& login : run.changes.dropped_logins)
-            run.context.journal->keep_secret(login.password_hash);
     const RollbackReport rollback = roll_back(run);
     run.context.sqlca.disconnect();
     // The failure path tries the way back once more and names the safety backup.

@@ -193,7 +193,7 @@ private:
         return sqlca_.status_code() != Transaction::failure || server_failed();
     }
 
-    bool step(const std::wstring& line, const std::wstring& statement)
+    bool step(const std::wstring& line, const platform::Statement& statement)
     {
         ++steps_taken_;
         run_.log.LogLine(line);
@@ -201,7 +201,7 @@ private:
     }
 
     // A statement that finishes the step before it, without a line of its own.
-    bool quiet_step(const std::wstring& statement)
+    bool quiet_step(const platform::Statement& statement)
     {
         sqlca_.execute_immediate(statement);
         return sqlca_.status_code() == Transaction::success || server_failed();

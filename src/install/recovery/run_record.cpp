@@ -1,6 +1,7 @@
 // The run record's text and file.
 #include "install/recovery/run_record.h"
 
+#include "install/record/record_folder.h"
 #include "install/server/statements.h"
 #include "platform/files.h"
 #include "platform/log_file.h"
@@ -206,9 +207,9 @@ std::wstring run_record_file()
 
 platform::Outcome write_run_record(const RunRecord& record)
 {
-    const platform::Outcome folder = platform::ensure_korvena_data_folder();
-    if (!folder.succeeded)
-        return folder;
+    const platform::FolderCheck folder = platform::secure_korvena_data_folder();
+    if (folder.problem != platform::FolderProblem::none)
+        return {false, folder_refusal_text(platform::korvena_data_folder(), folder)};
     return platform::write_file_atomically(run_record_file(), record_text(record));
 }
 

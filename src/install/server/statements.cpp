@@ -177,21 +177,24 @@ std::wstring restore_safety_backup(const std::wstring& database, const std::wstr
     return text;
 }
 
-std::wstring add_login(const std::wstring& login, const std::wstring& password, const std::wstring& default_database,
-                       ServerVersion server)
+platform::Statement add_login(const std::wstring& login, const std::wstring& password,
+                              const std::wstring& default_database, ServerVersion server)
 {
-    // The application's password is fixed and short: a server that enforces
-    // Windows' password policy would refuse it.
-    if (knows_create_login(server))
-        return L"CREATE LOGIN " + bracketed(login) + L" WITH PASSWORD = " + unicode_literal(password) +
-               L", DEFAULT_DATABASE = " + bracketed(default_database) + L", CHECK_POLICY = OFF";
-    const std::wstring database =
-        is_regular_identifier(default_database) ? default_database : unicode_literal(default_database);
-    return L"dbo.sp_addlogin '" + double_single_quotes(login) + L"','" + double_single_quotes(password) + L"'," +
-           database;
+    const auto text = [&](const std::wstring& password_text) -> std::wstring {
+        // The application's password is fixed and short: a server that
+        // enforces Windows' password policy would refuse it.
+        if (knows_create_login(server))
+            return L"CREATE LOGIN " + bracketed(login) + L" WITH PASSWORD = " + unicode_literal(password_text) +
+                   L", DEFAULT_DATABASE = " + bracketed(default_database) + L", CHECK_POLICY = OFF";
+        const std::wstring database =
+            is_regular_identifier(default_database) ? default_database : unicode_literal(default_database);
+        return L"dbo.sp_addlogin '" + double_single_quotes(login) + L"','" + double_single_quotes(password_text) +
+               L"'," + database;
+    };
+    return {text(password), text(platform::hidden_password)};
 }
 
-std::wstring add_application_login(const std::wstring& database, ServerVersion server)
+platform::Statement add_application_login(const std::wstring& database, ServerVersion server)
 {
     return add_login(application_login, application_password, database, server);
 }
@@ -202,23 +205,27 @@ bool is_hex_digits(const std::wstring& text)
            text.find_first_not_of(L"0123456789ABCDEFabcdef") == std::wstring::npos;
 }
 
-std::wstring recreate_login(const LoginRecord& login, const std::wstring& default_database, ServerVersion server)
+platform::Statement recreate_login(const LoginRecord& login, const std::wstring& default_database,
+                                   ServerVersion server)
 {
     if (!is_hex_digits(login.sid) || !is_hex_digits(login.password_hash))
         throw std::invalid_argument("a login's SID and password hash must be hexadecimal digits");
-    if (!knows_create_login(server)) {
-        // skip_encryption takes the password as the hash it already is.
-        const std::wstring language =
-            login.default_language.empty() ? L"NULL" : unicode_literal(login.default_language);
-        return L"EXEC dbo.sp_addlogin " + unicode_literal(login.name) + L", 0x" + login.password_hash + L", " +
-               unicode_literal(default_database) + L", " + language + L", 0x" + login.sid + L", 'skip_encryption'";
-    }
-    std::wstring text = L"CREATE LOGIN " + bracketed(login.name) + L" WITH PASSWORD = 0x" + login.password_hash +
-                        L" HASHED, SID = 0x" + login.sid + L", DEFAULT_DATABASE = " + bracketed(default_database);
-    if (!login.default_language.empty())
-        text += L", DEFAULT_LANGUAGE = " + bracketed(login.default_language);
-    return text + L", CHECK_POLICY = " + (login.policy_checked ? L"ON" : L"OFF") + L", CHECK_EXPIRATION = " +
-           (login.expiration_checked ? L"ON" : L"OFF");
+    const auto text = [&](const std::wstring& password_hash) -> std::wstring {
+        if (!knows_create_login(server)) {
+            // skip_encryption takes the password as the hash it already is.
+            const std::wstring language =
+                login.default_language.empty() ? L"NULL" : unicode_literal(login.default_language);
+            return L"EXEC dbo.sp_addlogin " + unicode_literal(login.name) + L", " + password_hash + L", " +
+                   unicode_literal(default_database) + L", " + language + L", 0x" + login.sid + L", 'skip_encryption'";
+        }
+        std::wstring text = L"CREATE LOGIN " + bracketed(login.name) + L" WITH PASSWORD = " + password_hash +
+                            L" HASHED, SID = 0x" + login.sid + L", DEFAULT_DATABASE = " + bracketed(default_database);
+        if (!login.default_language.empty())
+            text += L", DEFAULT_LANGUAGE = " + bracketed(login.default_language);
+        return text + L", CHECK_POLICY = " + (login.policy_checked ? L"ON" : L"OFF") + L", CHECK_EXPIRATION = " +
+               (login.expiration_checked ? L"ON" : L"OFF");
+    };
+    return {text(L"0x" + login.password_hash), text(platform::hidden_password)};
 }
 
 std::wstring add_server_role_member(const std::wstring& login, const std::wstring& role)

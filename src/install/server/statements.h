@@ -7,6 +7,7 @@
 #include "install/install_form.h"
 #include "install/server/server_facts.h"
 #include "install/server/server_version.h"
+#include "platform/odbc/statement.h"
 
 #include <string>
 #include <vector>
@@ -76,14 +77,15 @@ std::wstring restore_database(const std::wstring& database, const std::wstring& 
 std::wstring restore_safety_backup(const std::wstring& database, const std::wstring& device,
                                    const std::vector<DatabaseFile>& files);
 // CREATE LOGIN without the password policy on servers that have it,
-// sp_addlogin on older ones.
-std::wstring add_login(const std::wstring& login, const std::wstring& password, const std::wstring& default_database,
-                       ServerVersion server);
-std::wstring add_application_login(const std::wstring& database, ServerVersion server);
+// sp_addlogin on older ones; shown with the password as asterisks.
+platform::Statement add_login(const std::wstring& login, const std::wstring& password,
+                              const std::wstring& default_database, ServerVersion server);
+platform::Statement add_application_login(const std::wstring& database, ServerVersion server);
 // The login made again with its own SID, password hash, language and policy
 // flags, its default database being `default_database`; the record's SID and
-// hash must be hexadecimal digits (is_hex_digits).
-std::wstring recreate_login(const LoginRecord& login, const std::wstring& default_database, ServerVersion server);
+// hash must be hexadecimal digits (is_hex_digits). Shown without the hash.
+platform::Statement recreate_login(const LoginRecord& login, const std::wstring& default_database,
+                                   ServerVersion server);
 bool is_hex_digits(const std::wstring& text);
 // The fixed server roles, as syslogins names its columns for them.
 extern const std::vector<std::wstring> fixed_server_roles;

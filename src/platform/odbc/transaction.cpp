@@ -139,27 +139,27 @@ bool Transaction::connected() const
     return handles_->connection != SQL_NULL_HDBC;
 }
 
-std::optional<QueryResult> Transaction::run(const std::wstring& sql, RowsWanted wanted, bool told)
+std::optional<QueryResult> Transaction::run(const Statement& sql, RowsWanted wanted, bool told)
 {
     if (report_if_closed(connected(), status_code_, error_text_, error_number_)) {
         if (told)
-            tell_listener(sql, failure);
+            tell_listener(sql.shown, failure);
         return std::nullopt;
     }
-    StatementOutcome outcome = run_statement(handles_->connection, sql, handles_->freetds, wanted, info_listener_);
+    StatementOutcome outcome = run_statement(handles_->connection, sql.sent, handles_->freetds, wanted, info_listener_);
     status_code_ = outcome.failed ? failure : success;
     error_text_ = outcome.error_text;
     error_number_ = outcome.error_number;
     std::optional<QueryResult> rows = std::move(outcome.first_result);
     // A single-row query without a row is told as 100, as its caller sees it.
     if (told)
-        tell_listener(sql, wanted == RowsWanted::first_row && status_code_ == success && (!rows || rows->rows.empty())
+        tell_listener(sql.shown, wanted == RowsWanted::first_row && status_code_ == success && (!rows || rows->rows.empty())
                                ? not_found
                                : status_code_);
     return rows;
 }
 
-void Transaction::execute_immediate(const std::wstring& sql)
+void Transaction::execute_immediate(const Statement& sql)
 {
     run(sql, RowsWanted::none);
 }

@@ -4,6 +4,7 @@
 
 #include "query_result.h"
 #include "server_info.h"
+#include "statement.h"
 
 #include <functional>
 #include <memory>
@@ -46,9 +47,10 @@ public:
 
     bool connected() const;
 
-    // Immediate execution: sends `sql` exactly as given and drains every
+    // Immediate execution: sends `sql.sent` exactly as given and drains every
     // result. Status 0 when the server ran it, -1 with error_text otherwise.
-    void execute_immediate(const std::wstring& sql);
+    // The statement listener is told `sql.shown`.
+    void execute_immediate(const Statement& sql);
 
     // Single-row query: each `?` in `query` is replaced, in order, by the
     // matching value as a Unicode string literal (N'...', single quotes
@@ -85,7 +87,7 @@ private:
     // Runs `sql`, keeping the rows `wanted`; sets the status (0 or -1), the
     // error text and number; tells the statement listener when `told`;
     // returns the rows read when it succeeded.
-    std::optional<QueryResult> run(const std::wstring& sql, RowsWanted wanted, bool told = true);
+    std::optional<QueryResult> run(const Statement& sql, RowsWanted wanted, bool told = true);
 
     long status_code_ = 0;
     std::wstring error_text_;

@@ -4,6 +4,7 @@
 
 #include "app/machine_defaults.h"
 #include "confirm_dialog/w_input_check_num.h"
+#include "install/record/record_folder.h"
 #include "install/server/progress.h"
 #include "install/wf_installdb.h"
 #include "main_window_form.h"
@@ -116,11 +117,16 @@ void w_main::install()
     run_form_ = std::make_unique<WindowThreadForm>(*this, calls_);
     run_prompts_ = std::make_unique<platform::WindowThreadPrompts>(prompts_, calls_);
     run_log_file_ = std::make_unique<platform::LogFile>(platform::default_log_file());
-    run_journal_ = std::make_unique<install::RunJournal>(
-        *run_log_file_, std::vector<std::wstring>{run_form_->admin_password(), settings_.is_pass});
+    run_journal_ = std::make_unique<install::RunJournal>(*run_log_file_);
     lock_for_install(true);
     worker_.start(
         [this] {
+            // Before anything is written there: what a run writes down is
+            // for the computer's administrators alone.
+            if (const std::optional<std::wstring> refusal = install::secure_record_folder()) {
+                run_prompts_->message_box(L"警告", *refusal);
+                return;
+            }
             run_journal_->begin(described(*run_form_));
             install::InstallContext context{*run_form_, *run_prompts_, application_.SQLCA, settings_,
                                             application_.gs_appname, true, run_journal_.get()};

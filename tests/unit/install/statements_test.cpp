@@ -2,8 +2,12 @@
 #include "install/server/statements.h"
 
 #include "platform/clock.h"
+#include "platform/odbc/transaction.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -27,7 +31,7 @@ TEST(StatementTexts, DefaultNamesGiveTheExactTexts)
               L"RESTORE DATABASE mirvox FROM  DISK = N'c:\\zq.tmp' WITH  FILE = 1,  NOUNLOAD ,  STATS = 10,  "
               L"RECOVERY ,  REPLACE ,MOVE 'mirvox_log' TO N'D:\\data\\mirvox_Log.LDF',MOVE 'mirvox_data' TO "
               L"N'D:\\data\\mirvox_Data.MDF'");
-    EXPECT_EQ(add_application_login(L"mirvox", sql_server_2000), L"dbo.sp_addlogin 'mirvox','rovtakl',mirvox");
+    EXPECT_EQ(add_application_login(L"mirvox", sql_server_2000).sent, L"dbo.sp_addlogin 'mirvox','rovtakl',mirvox");
     EXPECT_EQ(grant_sysadmin(L"mirvox"), L"dbo.sp_addsrvrolemember 'mirvox', sysadmin");
     EXPECT_EQ(set_default_database(L"mirvox", L"mirvox"), L"exec dbo.sp_defaultdb N'mirvox', N'mirvox'");
     EXPECT_EQ(use_database(L"mirvox"), L"use mirvox");
@@ -36,7 +40,7 @@ TEST(StatementTexts, DefaultNamesGiveTheExactTexts)
 TEST(StatementTexts, OtherNamesGoWhereTheDatabaseNameGoes)
 {
     // The created login stays mirvox; the default database is set for the configured login.
-    EXPECT_EQ(add_application_login(L"门店库", sql_server_2000), L"dbo.sp_addlogin 'mirvox','rovtakl',门店库");
+    EXPECT_EQ(add_application_login(L"门店库", sql_server_2000).sent, L"dbo.sp_addlogin 'mirvox','rovtakl',门店库");
     EXPECT_EQ(set_default_database(L"pos_user", L"门店库"), L"exec dbo.sp_defaultdb N'pos_user', N'门店库'");
     EXPECT_EQ(create_database(L"shop", L"E:\\x"),
               L"CREATE DATABASE shop  ON PRIMARY (NAME = N'shop_Data', FILENAME = N'E:\\x\\shop_Data.MDF' , "
@@ -83,26 +87,29 @@ TEST(StatementTexts, LoginsAreMadeWithoutThePasswordPolicyWhereTheServerHasOne)
 {
     // SQL Server 2005 and later check a new login's password against
     // Windows' policy unless told not to; the application's password is fixed.
-    EXPECT_EQ(add_application_login(L"mirvox", sql_server_2019),
+    EXPECT_EQ(add_application_login(L"mirvox", sql_server_2019).sent,
               L"CREATE LOGIN [mirvox] WITH PASSWORD = N'rovtakl', DEFAULT_DATABASE = [mirvox], CHECK_POLICY = OFF");
-    EXPECT_EQ(add_application_login(L"mirvox", {9, 0, 1399}).rfind(L"CREATE LOGIN", 0), 0u);
-    EXPECT_EQ(add_login(L"a]b", L"it's", L"x]y", sql_server_2019),
+    EXPECT_EQ(add_application_login(L"mirvox", {9, 0, 1399}).sent.rfind(L"CREATE LOGIN", 0), 0u);
+    EXPECT_EQ(add_login(L"a]b", L"it's", L"x]y", sql_server_2019).sent,
               L"CREATE LOGIN [a]]b] WITH PASSWORD = N'it''s', DEFAULT_DATABASE = [x]]y], CHECK_POLICY = OFF");
     // Before 2005: the system procedure; a default database that is not a
     // regular identifier goes in as a literal.
-    EXPECT_EQ(add_login(L"mirvox", L"rovtakl", L"master", sql_server_2000), L"dbo.sp_addlogin 'mirvox','rovtakl',master");
-    EXPECT_EQ(add_login(L"o'neil", L"pw", L"my shop", sql_server_2000), L"dbo.sp_addlogin 'o''neil','pw',N'my shop'");
+    EXPECT_EQ(add_login(L"mirvox", L"rovtakl", L"master", sql_server_2000).sent, L"dbo.sp_addlogin 'mirvox','rovtakl',master");
+    EXPECT_EQ(add_login(L"o'neil", L"pw", L"my shop", sql_server_2000).sent, L"dbo.sp_addlogin 'o''neil','pw',N'my shop'");
     EXPECT_EQ(grant_sysadmin(L"o'neil"), L"dbo.sp_addsrvrolemember 'o''neil', sysadmin");
 }
 
 TEST(StatementTexts, ADroppedLoginIsMadeAgainWithItsOwnSidAndPassword)
 {
     install::LoginRecord login{L"mir]vox", L"mirvox", L"简体中文", L"0A1B", L"0200FF", {L"dbcreator"}, true, true, false};
-    EXPECT_EQ(recreate_login(login, L"master", sql_server_2019),
+    EXPECT_EQ(recreate_login(login, L"master", sql_server_2019).shown,
+              L"CREATE LOGIN [mir]]vox] WITH PASSWORD = ******** HASHED, SID = 0x0A1B, DEFAULT_DATABASE = [master], "
+              L"DEFAULT_LANGUAGE = [简体中文], CHECK_POLICY = ON, CHECK_EXPIRATION = OFF");
+    EXPECT_EQ(recreate_login(login, L"master", sql_server_2019).sent,
               L"CREATE LOGIN [mir]]vox] WITH PASSWORD = 0x0200FF HASHED, SID = 0x0A1B, DEFAULT_DATABASE = [master], "
               L"DEFAULT_LANGUAGE = [简体中文], CHECK_POLICY = ON, CHECK_EXPIRATION = OFF");
     login.default_language.clear();
-    EXPECT_EQ(recreate_login(login, L"mirvox", sql_server_2000),
+    EXPECT_EQ(recreate_login(login, L"mirvox", sql_server_2000).sent,
               L"EXEC dbo.sp_addlogin N'mir]vox', 0x0200FF, N'mirvox', NULL, 0x0A1B, 'skip_encryption'");
     EXPECT_EQ(add_server_role_member(L"o'neil", L"dbcreator"), L"dbo.sp_addsrvrolemember 'o''neil', dbcreator");
     EXPECT_EQ(disable_login(L"mirvox"), L"ALTER LOGIN [mirvox] DISABLE");
@@ -111,6 +118,33 @@ TEST(StatementTexts, ADroppedLoginIsMadeAgainWithItsOwnSidAndPassword)
         EXPECT_FALSE(is_hex_digits(text)) << testing::PrintToString(std::wstring(text));
     login.sid = L"0A;--";
     EXPECT_THROW(recreate_login(login, L"master", sql_server_2019), std::invalid_argument);
+}
+
+TEST(StatementTexts, APasswordIsShownAsAsteriskAndNothingElseIs)
+{
+    // A password that is also part of other words ("sa" in "safety") must
+    // leave them alone, and never stand in what is written down.
+    platform::Transaction sqlca;  // not connected: the statement fails, and the listener is told all the same
+    std::vector<std::wstring> told;
+    sqlca.set_statement_listener([&told](const platform::StatementRecord& record) { told.push_back(record.statement); });
+    for (const auto& [server, sent, shown] : {
+             std::tuple{sql_server_2019,
+                        L"CREATE LOGIN [sa_shop] WITH PASSWORD = N'sa', DEFAULT_DATABASE = [safety], CHECK_POLICY = OFF",
+                        L"CREATE LOGIN [sa_shop] WITH PASSWORD = N'********', DEFAULT_DATABASE = [safety], "
+                        L"CHECK_POLICY = OFF"},
+             std::tuple{sql_server_2000, L"dbo.sp_addlogin 'sa_shop','sa',safety",
+                        L"dbo.sp_addlogin 'sa_shop','********',safety"},
+         }) {
+        const platform::Statement statement = add_login(L"sa_shop", L"sa", L"safety", server);
+        EXPECT_EQ(statement.sent, sent);
+        EXPECT_EQ(statement.shown, shown);
+        sqlca.execute_immediate(statement);
+        ASSERT_FALSE(told.empty());
+        EXPECT_EQ(told.back(), shown);
+    }
+    // A statement without a password is written down as it is sent.
+    sqlca.execute_immediate(drop_login(L"sa_shop"));
+    EXPECT_EQ(told.back(), L"dbo.sp_droplogin sa_shop");
 }
 
 TEST(StatementTexts, SafetyBackupLeavesTheShopsBackupChainAlone)
