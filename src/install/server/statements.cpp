@@ -49,6 +49,12 @@ const std::wstring logins_and_instance_query =
 const std::wstring own_connection_query =
     L"SELECT net_transport, local_tcp_port FROM sys.dm_exec_connections WHERE session_id = @@SPID";
 
+const std::wstring edition_query = L"SELECT CONVERT(nvarchar(128), SERVERPROPERTY('Edition'))";
+
+const std::wstring database_sessions_query =
+    L"select count ( a.spid ) from master.dbo.sysprocesses a , master.dbo.sysdatabases b "
+    L"where a.dbid =b.dbid and b.name =? ";
+
 const std::wstring delete_store_mode = L"Delete from t_sys_system where sys_var_id =\"Is_Distributed\" ";
 
 const std::wstring store_mode_query = L"select sys_var_value from t_sys_system where sys_var_id = 'Is_Distributed'";

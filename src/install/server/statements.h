@@ -35,6 +35,9 @@ extern const std::wstring server_identity_query;  // MachineName, ComputerNamePh
 extern const std::wstring fixed_drives_query;     // rows: drive letter, MB free
 extern const std::wstring logins_and_instance_query;  // IsIntegratedSecurityOnly, InstanceName (NULL: the default instance)
 extern const std::wstring own_connection_query;   // row: net_transport, local_tcp_port of this session
+// A dry run's questions.
+extern const std::wstring edition_query;          // SERVERPROPERTY('Edition')
+extern const std::wstring database_sessions_query;  // values: database name; every session in it
 std::wstring file_exists_query(const std::wstring& path);  // row: file exists, is a directory, parent exists
 std::wstring backup_header_query(const std::wstring& device);
 std::wstring backup_file_list_query(const std::wstring& device);
