@@ -20,6 +20,14 @@ namespace install {
 class RunJournal;
 struct InstallReport;
 
+// A dry run (--check): the pipeline asks everything an install would ask and
+// changes nothing. What an install would be allowed to do comes from here
+// instead of a question to the operator.
+struct DryRun {
+    bool drop_existing = false;     // an old database may be replaced
+    bool configure_server = false;  // the server's settings may be changed for the tills
+};
+
 struct InstallContext {
     InstallForm& form;
     platform::Prompts& prompts;
@@ -33,6 +41,8 @@ struct InstallContext {
     RunJournal* journal = nullptr;
     // Filled with what the run did when it ends; none when null.
     InstallReport* report = nullptr;
+    // A dry run instead of an install; none when null.
+    const DryRun* dry_run = nullptr;
 };
 
 }  // namespace install

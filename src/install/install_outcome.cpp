@@ -7,6 +7,7 @@ std::wstring outcome_name(InstallOutcome outcome)
 {
     switch (outcome) {
     case InstallOutcome::completed: return L"completed";
+    case InstallOutcome::checked: return L"checked";
     case InstallOutcome::unverified: return L"unverified";
     case InstallOutcome::statement_failed: return L"failed";
     case InstallOutcome::old_database_lost: return L"old_database_lost";

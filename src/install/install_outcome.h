@@ -6,9 +6,10 @@
 
 namespace install {
 
-// Only `completed` is a success.
+// Only `completed` is a success, and `checked` for a dry run.
 enum class InstallOutcome {
     completed,
+    checked,               // a dry run found nothing that would stop an install; nothing was changed
     unverified,            // installed, but the tills' login through the client alias failed
     statement_failed,      // a statement failed: the install failure path ran, the old database is there
     old_database_lost,     // ... and the old database was dropped and is not back: its safety backup is named
@@ -22,6 +23,12 @@ enum class InstallOutcome {
     already_running,       // another install runs on this computer; nothing was done
     interrupted,           // stopped on request (Ctrl+C) before anything on the server was changed
 };
+
+// True for the outcomes that are no failure: `completed` and `checked`.
+inline bool ended_well(InstallOutcome outcome)
+{
+    return outcome == InstallOutcome::completed || outcome == InstallOutcome::checked;
+}
 
 // The outcome as one word, as the log and the result document name it:
 // "completed", "failed", "template_missing", "refused", ...

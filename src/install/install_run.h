@@ -30,9 +30,14 @@ struct InstallRun {
     // Learnt by the pre-flight.
     ServerVersion server_version;
     ServerListening listening;  // how the tills will reach the server
+    bool listening_learnt = false;
     std::vector<DatabaseFile> old_database_files;  // empty when no old database exists
     bool template_staged = false;
     std::unique_ptr<platform::HeldFile> staged_copy;  // no one writes it from the copy to the end of the restore
+    std::optional<ServerVersion> template_written_by;  // nullopt when the backup does not say
+    std::vector<DatabaseFile> template_files;
+    std::optional<int64_t> data_drive_free_megabytes;  // nullopt when the server does not list the drive
+    int64_t megabytes_needed = 0;
 
     std::optional<bool> old_database_found;  // unknown until the pre-flight or the detection has looked
     ServerChanges changes;

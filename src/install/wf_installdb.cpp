@@ -3,6 +3,7 @@
 // around them.
 #include "install/wf_installdb.h"
 
+#include "install/check/dry_run.h"
 #include "install/install_run.h"
 #include "install/phases/phases.h"
 #include "install/record/run_journal.h"
@@ -14,6 +15,7 @@
 #include "platform/runtime.h"
 
 #include <exception>
+#include <span>
 
 namespace install {
 
@@ -35,6 +37,14 @@ constexpr Phase phases[] = {
     {L"store_mode", seed_store_mode},
     {L"verification", verify_tills_login},
     {L"completion", complete_install},
+};
+
+// A dry run: the install's first phases, which change nothing when asked to, then its answer.
+constexpr Phase check_phases[] = {
+    {L"preconditions", check_preconditions},
+    {L"connect", connect_as_administrator},
+    {L"preflight", run_preflight},
+    {L"check", answer_check},
 };
 
 OldDatabaseFate fate_of_old_database(const InstallRun& run, InstallOutcome outcome)
@@ -78,7 +88,9 @@ InstallOutcome run_phases(InstallContext& context)
 {
     InstallRun run(context);
     InstallOutcome outcome = InstallOutcome::completed;
-    for (const Phase& phase : phases) {
+    if (context.dry_run)
+        run.report.check.emplace();
+    for (const Phase& phase : context.dry_run ? std::span<const Phase>(check_phases) : std::span<const Phase>(phases)) {
         if (stop_requested()) {
             run.report.failed_phase = phase.name;
             run.context.sqlca.disconnect();
@@ -92,7 +104,7 @@ InstallOutcome run_phases(InstallContext& context)
         if (!end)
             continue;
         outcome = *end;
-        if (outcome != InstallOutcome::completed)
+        if (!ended_well(outcome))
             run.report.failed_phase = phase.name;
         if (outcome == InstallOutcome::statement_failed)
             outcome = fail_install(run, cause);
@@ -100,7 +112,7 @@ InstallOutcome run_phases(InstallContext& context)
     }
     // A run asked to stop ended before it changed anything (a stop is refused
     // after that), whatever the stop made fail on its way out.
-    if (stop_requested() && outcome != InstallOutcome::completed)
+    if (stop_requested() && !ended_well(outcome))
         outcome = InstallOutcome::interrupted;
     // The record goes with the run; only an old database that is not back
     // keeps it, so that the next start tries again to put it back.
@@ -108,6 +120,8 @@ InstallOutcome run_phases(InstallContext& context)
         remove_run_record();
     run.report.old_database = fate_of_old_database(run, outcome);
     run.report.safety_backup = run.changes.safety_backup;
+    if (run.report.check)
+        complete_check_report(run);
     if (context.report)
         *context.report = run.report;
     return outcome;
@@ -121,7 +135,7 @@ InstallOutcome wf_installdb(InstallContext& context)
     reset_interruption();
     RunPrompts prompts(context.prompts, context.journal);
     InstallContext recorded{context.form,     prompts,        context.sqlca, context.settings, context.app_name,
-                            context.take_safety_backup, context.journal, context.report};
+                            context.take_safety_backup, context.journal, context.report, context.dry_run};
     if (context.journal)
         context.sqlca.set_statement_listener([&journal = *context.journal](const platform::StatementRecord& record) {
             journal.statement(record);

@@ -61,6 +61,10 @@ std::variant<UnattendedOptions, UsageError> parse_unattended(const std::vector<s
             options.configure_server = true;
             continue;
         }
+        if (argument == L"--check") {
+            options.check = true;
+            continue;
+        }
         const bool takes_value = texts.count(argument) > 0 || argument == L"--store-mode";
         if (!takes_value) return UsageError{L"unknown option: " + argument};
         if (i + 1 >= arguments.size()) return UsageError{L"missing value after " + argument};
@@ -88,7 +92,7 @@ std::wstring usage_text(bool with_exit_statuses) {
         L"usage: dbinstall.exe --unattended [--server NAME] [--data-path PATH] [--template FILE]\n"
         L"                     [--login LOGIN | --windows-auth] [--store-mode single|headquarters|branch]\n"
         L"                     [--drop-existing] [--no-safety-backup] [--configure-server]\n"
-        L"                     [--verify-certificate] [--progress] [--log FILE] [--result-json FILE]\n"
+        L"                     [--verify-certificate] [--progress] [--log FILE] [--result-json FILE] [--check]\n"
         L"       dbinstall.exe --help\n"
         L"       dbinstall.exe --version\n"
         L"Scripts call dbinstall.com, the console build, with the same options; it waits and returns the status.\n"
@@ -101,11 +105,15 @@ std::wstring usage_text(bool with_exit_statuses) {
         L"--verify-certificate: encrypt and verify the server's certificate (ODBC Driver 17 or 18 for\n"
         L"SQL Server, SQL Server Native Client 11.0); without it Driver 17 and 18 encrypt and accept the\n"
         L"server's self-signed certificate.\n"
-        L"--result-json FILE: write how the run ended, as JSON, to FILE at every end.\n";
+        L"--result-json FILE: write how the run ended, as JSON, to FILE at every end.\n"
+        L"--check: a dry run. Connect, run every check an install runs before it changes anything, look at\n"
+        L"the old database, and stop: nothing on the server or this computer is changed, no question asked.\n"
+        L"Status 0 when an install with the same options would go through, 8 with the reason when not;\n"
+        L"what was learnt goes to the result document's \"check\".\n";
     if (with_exit_statuses) {
         text +=
             L"Exit status:\n"
-            L"  0  the database was installed\n"
+            L"  0  the database was installed (--check: an install with the same options would go through)\n"
             L"  1  the install failed; what it changed was undone, the old database is there\n"
             L"  2  usage error\n"
             L"  3  the template file is missing\n"
@@ -113,7 +121,8 @@ std::wstring usage_text(bool with_exit_statuses) {
             L"  5  an old database is present and --drop-existing was not given\n"
             L"  6  the old database is in use\n"
             L"  7  a name in dbinstall.ini was refused\n"
-            L"  8  refused by the checks before the install: nothing was changed\n"
+            L"  8  refused by the checks before the install (--check: an install would not go through):\n"
+            L"     nothing was changed\n"
             L"  9  dbinstall.com could not start dbinstall.exe for the window\n"
             L" 10  the database was installed, but the store application cannot log in\n"
             L" 11  the install failed after the old database was dropped, and it could not be put back:\n"

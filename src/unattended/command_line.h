@@ -25,6 +25,7 @@ struct UnattendedOptions {
     bool verify_certificate = false;  // verify the server's certificate instead of trusting it
     bool windows_authentication = false;  // --windows-auth: connect as this Windows account, no password
     bool configure_server = false;        // --configure-server: change what the tills need, restarting the server
+    bool check = false;                   // --check: a dry run, answering whether an install would go through
 };
 
 struct UsageError {

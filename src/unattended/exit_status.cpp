@@ -6,6 +6,7 @@ namespace unattended {
 int exit_status_of(install::InstallOutcome outcome) {
     switch (outcome) {
     case install::InstallOutcome::completed: return 0;
+    case install::InstallOutcome::checked: return 0;
     case install::InstallOutcome::unverified: return 10;
     case install::InstallOutcome::statement_failed: return 1;
     case install::InstallOutcome::old_database_lost: return 11;

@@ -40,8 +40,18 @@ public:
             json.null();
     }
 
+    void truth(const wchar_t* name, std::optional<bool> value)
+    {
+        json.key(name);
+        if (value)
+            json.value(*value);
+        else
+            json.null();
+    }
+
     void write_target(const std::optional<InstallTarget>& target, const install::InstallReport& report);
     void write_failure(const install::InstallReport& report);
+    void write_check(const std::optional<install::CheckReport>& check);
 
     JsonWriter json;
 };
@@ -84,6 +94,69 @@ void ResultWriter::write_failure(const install::InstallReport& report)
     json.end_object();
 }
 
+void ResultWriter::write_check(const std::optional<install::CheckReport>& check)
+{
+    json.key(L"check");
+    if (!check) {
+        json.null();
+        return;
+    }
+    json.begin_object();
+    json.key(L"server").begin_object();
+    text(L"edition", unless_empty(check->edition));
+    text(L"instance", check->instance);
+    text(L"authentication", check->sql_logins_enabled
+                                ? std::optional<std::wstring>(*check->sql_logins_enabled ? L"mixed" : L"windows")
+                                : std::nullopt);
+    truth(L"tcp_enabled", check->tcp_enabled);
+    number(L"port", check->port);
+    json.end_object();
+    json.key(L"data_drive").begin_object();
+    number(L"free_mb", check->free_megabytes);
+    number(L"needed_mb", check->needed_megabytes);
+    json.end_object();
+    json.key(L"template");
+    if (check->template_files.empty() && !check->template_written_by) {
+        json.null();
+    } else {
+        json.begin_object();
+        text(L"version", check->template_written_by
+                             ? std::optional(install::version_text(*check->template_written_by))
+                             : std::nullopt);
+        json.key(L"files").begin_array();
+        for (const install::DatabaseFile& file : check->template_files) {
+            json.begin_object();
+            text(L"logical_name", file.logical_name);
+            text(L"physical_name", file.physical_name);
+            text(L"type", file.log ? L"log" : L"data");
+            number(L"size_bytes", file.size_bytes);
+            json.end_object();
+        }
+        json.end_array();
+        json.end_object();
+    }
+    json.key(L"old_database").begin_object();
+    truth(L"present", check->old_database_present);
+    number(L"size_bytes", check->old_database_present.value_or(false) ? std::optional<int64_t>(check->old_database_bytes)
+                                                                       : std::nullopt);
+    number(L"sessions", check->old_database_sessions);
+    number(L"application_sessions", check->application_sessions);
+    json.end_object();
+    text(L"action", check->action == install::CheckedAction::none
+                        ? std::nullopt
+                        : std::optional<std::wstring>(check->action == install::CheckedAction::replace ? L"replace"
+                                                                                                       : L"create"));
+    json.key(L"needs").begin_array();
+    for (const install::CheckedNeed need : check->needs)
+        json.value(need == install::CheckedNeed::drop_consent ? L"drop_consent" : L"server_configuration");
+    json.end_array();
+    json.key(L"server_changes").begin_array();
+    for (const std::wstring& change : check->server_changes)
+        json.value(std::wstring_view(change));
+    json.end_array();
+    json.end_object();
+}
+
 }  // namespace
 
 std::string result_document(const RunResult& result)
@@ -118,6 +191,7 @@ std::string result_document(const RunResult& result)
     json.key(L"detection_key_written").value(report.detection_key_written);
     out.text(L"message", report.message);
     out.write_failure(report);
+    out.write_check(report.check);
     json.end_object();
     return json.text();
 }

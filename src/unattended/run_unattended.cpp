@@ -124,8 +124,10 @@ int install(const UnattendedOptions& options, const std::vector<std::wstring>& a
     });
     application.SQLCA.verify_server_certificate = options.verify_certificate;
     // The pipeline tells the journal of its own message boxes.
+    const install::DryRun dry_run{options.drop_existing, options.configure_server};
     install::InstallContext context{form,     console_prompts,       application.SQLCA, settings,
-                                    application.gs_appname, options.safety_backup, &journal, &result.report};
+                                    application.gs_appname, options.safety_backup, &journal, &result.report,
+                                    options.check ? &dry_run : nullptr};
     const install::InstallOutcome outcome = install::wf_installdb(context);
     const int status = exit_status_of(outcome);
     if (journal.failure())

@@ -1,62 +1,12 @@
 // What the checks before an install refuse, run unattended: each refusal
 // names its cause on standard error, ends with status 8, and leaves the
 // server, the data folder and C: as they were.
-#include "install_test.h"
-
-#include "template_rewrite.h"
-
-#include <fstream>
-#include <functional>
+#include "preflight_refusal_cases.h"
 
 namespace e2e {
 namespace {
 
-class PreflightRefusal;
-
-struct RefusalCase {
-    const char* name;
-    // The server's set-up, and what the test puts on disk; returns the
-    // installer's options besides the usual ones.
-    std::function<ServerSetup(PreflightRefusal&)> setup;
-    std::function<std::vector<std::string>(PreflightRefusal&)> arrange;
-    bool staged;  // refused after the template was staged
-    std::function<std::string(PreflightRefusal&)> problem;
-
-    friend void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
-};
-
-class PreflightRefusal : public InstallTest, public ::testing::WithParamInterface<RefusalCase> {
-public:
-    using InstallTest::host_path;
-    using InstallTest::windows_path;
-
-    void write(const std::string& relative, const std::string& content) const {
-        std::ofstream(host_path(relative), std::ios::binary) << content;
-    }
-    std::filesystem::path drive_c() const { return wine_.drive_c(); }
-    using InstallTest::write_ini;
-};
-
-// The fixture's template as another release of SQL Server would have written it.
-std::vector<std::string> template_written_by(PreflightRefusal& test, emulator::ServerVersion version,
-                                             int32_t database_version) {
-    rewrite_template(test.host_path("template/mirvox.dat"), test.host_path("template/other-release.dat"),
-                     [&](emulator::BackupDescription& backup) {
-                         backup.server_version = version;
-                         backup.database_version = database_version;
-                     });
-    return {"--template", test.windows_path("template/other-release.dat")};
-}
-
-// Express keeps a database's data within 10 GB; the backup keeps only the sizes.
-std::vector<std::string> template_of_eleven_gigabytes(PreflightRefusal& test) {
-    rewrite_template(test.host_path("template/mirvox.dat"), test.host_path("template/large.dat"),
-                     [](emulator::BackupDescription& backup) {
-                         for (size_t i = 0; i < backup.files.size() && i < backup.file_sizes.size(); ++i)
-                             if (backup.files[i].kind == emulator::FileKind::data) backup.file_sizes[i] = 11ull << 30;
-                     });
-    return {"--template", test.windows_path("template/large.dat")};
-}
+class PreflightRefusal : public RefusalTest, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(PreflightRefusal, NamesTheCauseAndChangesNothing) {
     const RefusalCase& c = GetParam();
@@ -70,9 +20,7 @@ TEST_P(PreflightRefusal, NamesTheCauseAndChangesNothing) {
 
     EXPECT_EQ(result.exit_code, 8) << result.output << result.errors;
     const std::string problem = c.problem(*this);
-    std::string lines = "开始安装系统数据库...\n正在连接数据库服务器...\n连接数据库成功\n检查安装条件...\n";
-    if (c.staged) lines += "安装系统信息...\n";
-    EXPECT_EQ(result.output, lines + "安装前检查未通过：" + problem + "\n");
+    EXPECT_EQ(result.output, refused_run_output(c, problem));
     EXPECT_TRUE(result.errors.starts_with("警告: " + problem + "\n")) << result.errors;
     EXPECT_TRUE(result.errors.ends_with("\n数据库服务器上没有做任何更改。\n")) << result.errors;
 
@@ -85,127 +33,8 @@ TEST_P(PreflightRefusal, NamesTheCauseAndChangesNothing) {
     expect_installer_disconnected();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Causes, PreflightRefusal,
-    ::testing::Values(
-        RefusalCase{"AdministratorWithoutSysadmin",
-                    [](PreflightRefusal&) {
-                        return ServerSetup{.script = "EXEC sp_addlogin 'shopadmin', '" +
-                                                     std::string(default_sa_password) + "'\nGO\n"};
-                    },
-                    [](PreflightRefusal&) { return std::vector<std::string>{"--login", "shopadmin"}; }, false,
-                    [](PreflightRefusal&) { return std::string("登录名“shopadmin”不是 sysadmin 服务器角色的成员。"); }},
-        RefusalCase{"ServerOnAnotherComputer",
-                    [](PreflightRefusal&) {
-                        return ServerSetup{.old_database = true, .arguments = {"--machine-name", "STORE-SRV"}};
-                    },
-                    [](PreflightRefusal&) { return std::vector<std::string>{"--drop-existing"}; }, false,
-                    [](PreflightRefusal&) {
-                        return "数据库服务器运行在计算机“STORE-SRV”上，不在本机“" + this_computer() + "”上。";
-                    }},
-        RefusalCase{"DataPathIsAFile", {},
-                    [](PreflightRefusal& test) {
-                        test.write("data-file", "not a folder");
-                        return std::vector<std::string>{"--data-path", test.windows_path("data-file")};
-                    },
-                    false,
-                    [](PreflightRefusal& test) {
-                        return "数据库服务器上的“" + test.windows_path("data-file") + "”是一个文件，不是文件夹。";
-                    }},
-        RefusalCase{"StrayDataFileInTheDataPath", {},
-                    [](PreflightRefusal& test) {
-                        test.write("data/mirvox_Log.LDF", "a file of no database");
-                        return std::vector<std::string>{};
-                    },
-                    false,
-                    [](PreflightRefusal& test) {
-                        return "数据库服务器上已经有“" + test.windows_path("data/mirvox_Log.LDF") +
-                               "”，它不属于原有的数据库 mirvox。";
-                    }},
-        RefusalCase{"TemplateIsTheStagingFile", {},
-                    [](PreflightRefusal& test) {
-                        std::filesystem::copy_file(test.host_path("template/mirvox.dat"),
-                                                   test.drive_c() / staging_file);
-                        return std::vector<std::string>{"--template", "C:\\ZQ.TMP"};
-                    },
-                    false,
-                    [](PreflightRefusal&) {
-                        return std::string("模板数据库文件不能是“c:\\zq.tmp”：安装程序用这个文件暂存模板。");
-                    }},
-        RefusalCase{"TemplateIsNoBackup", {},
-                    [](PreflightRefusal& test) {
-                        test.write("template/notes.dat", "this is no backup");
-                        return std::vector<std::string>{"--template", test.windows_path("template/notes.dat")};
-                    },
-                    true,
-                    [](PreflightRefusal& test) {
-                        return "数据库服务器不能读取模板数据库文件“" + test.windows_path("template/notes.dat") +
-                               "”：The media family on device 'c:\\zq.tmp' is incorrectly formed. SQL Server cannot "
-                               "process this media family. RESTORE HEADERONLY is terminating abnormally.";
-                    }},
-        RefusalCase{"TemplateFromANewerServer", {},
-                    [](PreflightRefusal& test) { return template_written_by(test, {16, 0, 1000}, 957); }, true,
-                    [](PreflightRefusal&) {
-                        return std::string("模板数据库是由较新版本的 SQL Server（16.0.1000）备份的，本服务器的版本是 "
-                                           "15.0.2000，不能还原它。");
-                    }},
-        RefusalCase{"TemplateTooOldForTheServer",
-                    [](PreflightRefusal&) { return ServerSetup{.arguments = {"--product-version", "13.0.1601.5"}}; },
-                    [](PreflightRefusal& test) { return template_written_by(test, {9, 0, 5000}, 611); }, true,
-                    [](PreflightRefusal&) {
-                        return std::string("模板数据库是由较旧版本的 SQL Server（9.0.5000）备份的，本服务器的版本是 "
-                                           "13.0.1601，只能还原 SQL Server 10.0 及以后版本的备份。");
-                    }},
-        RefusalCase{"TemplateOverTheExpressLimit",
-                    [](PreflightRefusal&) { return ServerSetup{.arguments = {"--edition", "express"}}; },
-                    template_of_eleven_gigabytes, true,
-                    [](PreflightRefusal&) {
-                        return std::string("数据库服务器是 SQL Server Express，一个数据库的数据文件最多 10240 MB，"
-                                           "模板数据库的数据文件有 11264 MB，不能还原它。");
-                    }},
-        RefusalCase{"ConfiguredLoginIsNotTheOneMade", {},
-                    [](PreflightRefusal& test) {
-                        test.write_ini("[database]\r\nlogid=korv\r\n");
-                        return std::vector<std::string>{};
-                    },
-                    false,
-                    [](PreflightRefusal&) {
-                        return std::string("dbinstall.ini 中的登录名 logid 是“korv”，但安装程序建立的登录名是“mirvox”："
-                                           "安装后不能用“korv”登录。");
-                    }},
-        RefusalCase{"LoginServesAnotherDatabase", [](PreflightRefusal&) { return ServerSetup{.old_database = true}; },
-                    [](PreflightRefusal& test) {
-                        test.write_ini("[database]\r\ndatabasename=mirvox_train\r\n");
-                        return std::vector<std::string>{};
-                    },
-                    false,
-                    [](PreflightRefusal&) {
-                        return std::string("登录名“mirvox”是数据库“mirvox”使用的登录名（它的默认数据库是“mirvox”）。"
-                                           "安装数据库“mirvox_train”会删除并重新建立这个登录名，数据库“mirvox”就不能再用它了。");
-                    }},
-        RefusalCase{"TemplateWithOtherLogicalFiles",
-                    [](PreflightRefusal& test) {
-                        const std::string folder = test.windows_path("template");
-                        return ServerSetup{
-                            .script = "CREATE DATABASE other_shop ON PRIMARY (NAME = N'shop_data', FILENAME = N'" +
-                                      folder + "\\shop_data.mdf') LOG ON (NAME = N'shop_log', FILENAME = N'" + folder +
-                                      "\\shop_log.ldf')\nGO\nBACKUP DATABASE other_shop TO DISK = N'" + folder +
-                                      "\\other.dat'\nGO\nDROP DATABASE other_shop\nGO\n"};
-                    },
-                    [](PreflightRefusal& test) {
-                        return std::vector<std::string>{"--template", test.windows_path("template/other.dat")};
-                    },
-                    true,
-                    [](PreflightRefusal&) {
-                        return std::string("模板数据库应当只含有逻辑文件 mirvox_data 和 mirvox_log，它含有的是："
-                                           "shop_data, shop_log。");
-                    }},
-        RefusalCase{"NoRoomOnTheDataDrive",
-                    [](PreflightRefusal&) { return ServerSetup{.arguments = {"--free-mb", "C=20"}}; }, {}, true,
-                    [](PreflightRefusal&) {
-                        return std::string("数据库服务器的 C: 盘空间不够：需要 24 MB，只有 20 MB 可用。");
-                    }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Causes, PreflightRefusal, ::testing::ValuesIn(preflight_refusal_cases()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace e2e

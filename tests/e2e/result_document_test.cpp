@@ -2,6 +2,7 @@
 // checked against the schema in deploy/, and the detection key a completed
 // install leaves for Intune and Configuration Manager.
 #include "install_test.h"
+#include "result_document_reader.h"
 
 #include <map>
 #include <regex>
@@ -10,43 +11,6 @@ namespace e2e {
 namespace {
 
 constexpr char detection_key[] = "HKLM\\SOFTWARE\\Korvena\\Database";
-
-// A result document as the schema validator read it: its values by path
-// ("outcome", "failure.phase", "phases.0.name"), once it was valid.
-struct ResultDocument {
-    bool valid = false;
-    std::string complaints;  // the validator's, when not valid
-    std::string text;        // the file as written
-    std::map<std::string, std::string> values;
-
-    std::string operator[](const std::string& path) const {
-        const auto found = values.find(path);
-        return found == values.end() ? "<missing " + path + ">" : found->second;
-    }
-
-    std::vector<std::string> phase_names() const {
-        std::vector<std::string> names;
-        for (int i = 0; values.count("phases." + std::to_string(i) + ".name"); ++i)
-            names.push_back(values.at("phases." + std::to_string(i) + ".name"));
-        return names;
-    }
-};
-
-ResultDocument validated(const std::filesystem::path& file) {
-    ResultDocument document;
-    document.text = read_file(file);
-    const ProgramResult checked = run_program(
-        ProcessOptions{{"/usr/bin/python3", KORVENA_CHECK_RESULT_SCRIPT, file.string(), KORVENA_RESULT_SCHEMA}, {}, {}, {}, {}},
-        std::chrono::seconds(60), Streams::separate);
-    document.valid = checked.exit_code == 0;
-    document.complaints = checked.errors;
-    std::istringstream lines(checked.output);
-    for (std::string line; std::getline(lines, line);) {
-        const size_t equals = line.find('=');
-        if (equals != std::string::npos) document.values[line.substr(0, equals)] = line.substr(equals + 1);
-    }
-    return document;
-}
 
 const std::vector<std::string> all_phases = {"preconditions", "connect",  "preflight",  "old_database", "create_database",
                                              "restore",       "login",    "store_mode", "verification", "completion"};

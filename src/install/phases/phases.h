@@ -25,6 +25,7 @@ PhaseEnd set_up_application_login(InstallRun& run);  // phase 10
 PhaseEnd seed_store_mode(InstallRun& run);           // phase 11
 PhaseEnd verify_tills_login(InstallRun& run);        // the client alias, and the tills' login through it
 PhaseEnd complete_install(InstallRun& run);          // phase 12: always ends the run
+PhaseEnd answer_check(InstallRun& run);              // a dry run's end after the pre-flight: always ends the run
 
 // Ends an early stop: the staging file goes, the arrow pointer is back, and
 // the run ends with `outcome`.

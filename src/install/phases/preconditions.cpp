@@ -1,5 +1,6 @@
 // Phase 1: what must hold before anything is logged or connected.
 #include "install/install_run.h"
+#include "install/check/dry_run.h"
 #include "install/phases/phases.h"
 #include "install/recovery/interrupted_run.h"
 
@@ -47,7 +48,7 @@ PhaseEnd check_preconditions(InstallRun& run)
         run.context.prompts.message_box(L"提示", L"这台计算机上已经有一个数据库安装正在运行。请等它结束后再安装。");
         return stop_install(run, InstallOutcome::already_running);
     }
-    if (PhaseEnd end = recover_interrupted_run(run))
+    if (PhaseEnd end = run.context.dry_run ? refuse_check_after_interrupted_run(run) : recover_interrupted_run(run))
         return end;
     if (!platform::file_exists(run.context.form.template_file())) {
         run.context.prompts.message_box(L"提示", L"请选择数据库文件");

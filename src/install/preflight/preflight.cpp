@@ -161,6 +161,8 @@ private:
                                sqlca_.error_text(),
                            L"请确认选择的是完好的模板数据库备份文件。"};
         const std::optional<BackupSet> set = first_backup_set(header);
+        if (set)
+            run_.template_written_by = set->written_by;
         if (!set || set->backup_type != 1)
             return Refusal{L"模板数据库文件“" + run_.context.form.template_file() + L"”的第一个备份集不是完整的数据库备份。",
                            L"请确认选择的是模板数据库备份文件。"};
@@ -175,11 +177,11 @@ private:
         sqlca_.select_rows(statements::backup_file_list_query(run_.staging_path), {}, file_list);
         if (sqlca_.status_code() == Transaction::failure)
             return unanswered(sqlca_);
-        template_files_ = backup_files(file_list);
-        if (holds_template_files(template_files_))
+        run_.template_files = backup_files(file_list);
+        if (holds_template_files(run_.template_files))
             return std::nullopt;
         return Refusal{L"模板数据库应当只含有逻辑文件 mirvox_data 和 mirvox_log，它含有的是：" +
-                           logical_names(template_files_) + L"。",
+                           logical_names(run_.template_files) + L"。",
                        L"请确认选择的是 " + run_.context.app_name + L" 的模板数据库文件。"};
     }
 
@@ -192,7 +194,7 @@ private:
         if (sqlca_.status_code() == Transaction::failure)
             return unanswered(sqlca_);
         return template_fits_edition(edition == std::to_wstring(express_engine_edition), run_.server_version,
-                                     template_files_);
+                                     run_.template_files);
     }
 
     std::optional<Refusal> disk_room()
@@ -204,10 +206,13 @@ private:
         // A path the server does not list as a fixed drive (a share, a
         // mount point) cannot be measured; the server will say when it fills.
         const std::optional<int64_t> free = free_megabytes(drives, data_path_);
+        const bool safety_backup = run_.context.take_safety_backup && !run_.old_database_files.empty();
+        const int64_t needed =
+            whole_megabytes(bytes_needed(run_.template_files, run_.old_database_files, safety_backup));
+        run_.data_drive_free_megabytes = free;
+        run_.megabytes_needed = needed;
         if (!free)
             return std::nullopt;
-        const bool safety_backup = run_.context.take_safety_backup && !run_.old_database_files.empty();
-        const int64_t needed = whole_megabytes(bytes_needed(template_files_, run_.old_database_files, safety_backup));
         if (needed <= *free)
             return std::nullopt;
         return Refusal{L"数据库服务器的 " + data_path_.substr(0, 2) + L" 盘空间不够：需要 " + std::to_wstring(needed) +
@@ -218,7 +223,8 @@ private:
     // Before the first change the run must be able to write down what it changes.
     std::optional<Refusal> run_record()
     {
-        if (record_changes(run_))
+        // A dry run changes nothing, so it leaves no record behind.
+        if (run_.context.dry_run || record_changes(run_))
             return std::nullopt;
         return Refusal{run_.failure_cause->error_text,
                        L"请以管理员身份运行本程序，并确认 " + run_record_file() + L" 所在的文件夹可以写入。"};
@@ -236,7 +242,6 @@ private:
     Transaction& sqlca_;
     const std::wstring& database_;
     const std::wstring data_path_;
-    std::vector<DatabaseFile> template_files_;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "install/preparation/route_for_tills.h"
 
 #include "app/sql_server_instances.h"
+#include "install/check/dry_run.h"
 #include "install/install_run.h"
 #include "install/preparation/server_restart.h"
 #include "install/preparation/tills_route.h"
@@ -176,9 +177,11 @@ std::optional<Refusal> prepare_route_for_tills(InstallRun& run)
         return Refusal{L"数据库服务器不能回答安装前的检查：" + run.context.sqlca.error_text(),
                        L"请确认数据库服务器运行正常，并用系统管理员登录名安装。"};
     run.listening = found->listening;
-    // A Browser set to start by itself but stopped now is only started: nothing the server's administrator chose changes.
+    run.listening_learnt = true;
+    // A Browser set to start by itself but stopped now is only started: nothing the server's administrator chose
+    // changes. A dry run leaves even that to the install.
     if (needs_browser(found->listening) && found->listening.browser_start == platform::ServiceStartType::automatic &&
-        !found->listening.browser_running) {
+        !found->listening.browser_running && !run.context.dry_run) {
         const platform::Outcome started = platform::start_service(browser_service, std::chrono::seconds(60));
         run.log.LogLine(started.succeeded ? L"已启动 SQL Server Browser 服务"
                                           : L"SQL Server Browser 服务没有启动：" + started.system_message);
@@ -194,6 +197,10 @@ std::optional<Refusal> prepare_route_for_tills(InstallRun& run)
     });
     if (!removable)
         return refusal_for(*found, in_the_way, problem);
+    if (run.context.dry_run)
+        return note_server_changes(run, changes_made(*found, in_the_way))
+                   ? std::nullopt
+                   : std::optional<Refusal>(refusal_for(*found, in_the_way, problem));
 
     const std::wstring question = problem + listed(*found, in_the_way) + L"\r\n\r\n安装程序可以现在更改设置：" +
                                   changes_made(*found, in_the_way) + L"\r\n\r\n现在更改设置吗？";

@@ -3,6 +3,7 @@
 // of the old database, and the registry values written at the end.
 #pragma once
 
+#include "install/record/check_report.h"
 #include "install/server/server_version.h"
 
 #include <cstdint>
@@ -39,6 +40,7 @@ struct InstallReport {
     bool alias_written = false;
     std::wstring alias;  // the client alias's data, once the run chose it
     bool detection_key_written = false;
+    std::optional<CheckReport> check;  // a dry run's findings; none for an install
 };
 
 }  // namespace install

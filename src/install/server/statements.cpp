@@ -82,6 +82,12 @@ const std::wstring engine_edition_query = L"SELECT CONVERT(nvarchar(128), SERVER
 const std::vector<std::wstring> fixed_server_roles = {L"sysadmin",     L"securityadmin", L"serveradmin", L"setupadmin",
                                                        L"processadmin", L"diskadmin",     L"dbcreator",   L"bulkadmin"};
 
+const std::wstring edition_query = L"SELECT CONVERT(nvarchar(128), SERVERPROPERTY('Edition'))";
+
+const std::wstring database_sessions_query =
+    L"select count ( a.spid ) from master.dbo.sysprocesses a , master.dbo.sysdatabases b "
+    L"where a.dbid =b.dbid and b.name =? ";
+
 const std::wstring delete_store_mode = L"Delete from t_sys_system where sys_var_id =\"Is_Distributed\" ";
 
 const std::wstring store_mode_query = L"select sys_var_value from t_sys_system where sys_var_id = 'Is_Distributed'";

@@ -49,6 +49,9 @@ extern const std::wstring logins_and_instance_query;  // IsIntegratedSecurityOnl
 extern const std::wstring own_connection_query;   // row: net_transport, local_tcp_port of this session
 extern const std::wstring own_login_query;        // the login this connection works under
 extern const std::wstring engine_edition_query;   // 4 for Express
+// A dry run's questions.
+extern const std::wstring edition_query;          // SERVERPROPERTY('Edition')
+extern const std::wstring database_sessions_query;  // values: database name; every session in it
 std::wstring file_exists_query(const std::wstring& path);  // row: file exists, is a directory, parent exists
 std::wstring backup_header_query(const std::wstring& device);
 std::wstring backup_file_list_query(const std::wstring& device);
