@@ -123,7 +123,12 @@ TEST_F(InterruptedRun, ASessionInTheNewDatabaseDoesNotStopTheRollback) {
 
     auto run = start_unattended("run", {"--drop-existing"});
     ASSERT_NO_FATAL_FAILURE(wait_for_line("run", "设置连锁模式"));
+    // The login is made as the phase begins: the till may need a moment to get in.
     auto connection = CatalogClient::connect(server_->port(), "mirvox", "rovtakl");
+    for (int attempt = 0; attempt < 20 && std::holds_alternative<SqlError>(connection); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        connection = CatalogClient::connect(server_->port(), "mirvox", "rovtakl");
+    }
     ASSERT_TRUE(std::holds_alternative<std::unique_ptr<CatalogClient>>(connection))
         << std::get<SqlError>(connection).text;
     auto& till = *std::get<std::unique_ptr<CatalogClient>>(connection);
