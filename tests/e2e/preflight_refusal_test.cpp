@@ -35,7 +35,7 @@ struct RefusalCase {
     // installer's options besides the usual ones.
     std::function<ServerSetup(PreflightRefusal&)> setup;
     std::function<std::vector<std::string>(PreflightRefusal&)> arrange;
-    bool staged;  // refused after the template was staged
+    bool template_checked;  // refused once the template's check began (its log line shown)
     std::function<std::string(PreflightRefusal&)> problem;
 
     friend void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
@@ -65,7 +65,7 @@ TEST_P(PreflightRefusal, NamesTheCauseAndChangesNothing) {
     EXPECT_EQ(result.exit_code, 8) << result.output << result.errors;
     const std::string problem = c.problem(*this);
     std::string lines = "开始安装系统数据库...\n正在连接数据库服务器...\n连接数据库成功\n检查安装条件...\n";
-    if (c.staged) lines += "安装系统信息...\n";
+    if (c.template_checked) lines += "安装系统信息...\n";
     EXPECT_EQ(result.output, lines + "安装前检查未通过：" + problem + "\n");
     EXPECT_TRUE(result.errors.starts_with("警告: " + problem + "\n")) << result.errors;
     EXPECT_TRUE(result.errors.ends_with("\n数据库服务器上没有做任何更改。\n")) << result.errors;
@@ -133,9 +133,10 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     true,
                     [](PreflightRefusal& test) {
-                        return "数据库服务器不能读取模板数据库文件“" + test.windows_path("template/notes.dat") +
-                               "”：The media family on device 'c:\\zq.tmp' is incorrectly formed. SQL Server cannot "
-                               "process this media family. RESTORE HEADERONLY is terminating abnormally.";
+                        const std::string file = test.windows_path("template/notes.dat");
+                        return "数据库服务器不能读取模板数据库文件“" + file + "”：The media family on device '" + file +
+                               "' is incorrectly formed. SQL Server cannot process this media family. RESTORE "
+                               "HEADERONLY is terminating abnormally.";
                     }},
         RefusalCase{"TemplateFromANewerServer", {},
                     [](PreflightRefusal& test) {
