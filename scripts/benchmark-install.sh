@@ -5,10 +5,18 @@
 # template of 1 GiB whose data bytes are not zeros. The two alternate, five
 # times each after a warm-up; the medians, their ratio and the spread are
 # printed. Wine's own process start and its file copy are measured alongside.
-# Usage: benchmark-install.sh [ROUNDS]
+# The server reads the template where it lies; with --unreadable the template
+# lies in a folder the server's service account may not open, so the
+# installer must stage it as the floor does.
+# Usage: benchmark-install.sh [--unreadable] [ROUNDS]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
+template_folder=template
+if [ "${1:-}" = --unreadable ]; then
+    template_folder=unreadable
+    shift
+fi
 rounds=${1:-5}
 
 cmake --preset windows >/dev/null && cmake --build --preset windows --target dbinstall >/dev/null
@@ -21,7 +29,7 @@ scripts/wine-prefix.sh "$work/prefix"
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 WINEPREFIX=$(cd "$work/prefix" && pwd)
 drive_c=$WINEPREFIX/drive_c
-mkdir -p "$drive_c/data" "$drive_c/template"
+mkdir -p "$drive_c/data" "$drive_c/template" "$drive_c/unreadable"
 wineserver -w  # the prefix script's server lingers a moment
 wineserver -p
 
@@ -33,7 +41,7 @@ cleanup() {
 }
 trap cleanup EXIT
 build/host-release/tools/sqlserver-emulator/sqlserver-emulator --sa-password "$password" \
-    --listen 127.0.0.1:0 --drive "C=$drive_c" >"$work/emulator.log" 2>&1 &
+    --listen 127.0.0.1:0 --drive "C=$drive_c" --unreadable 'C:\unreadable' >"$work/emulator.log" 2>&1 &
 emulator_pid=$!
 for _ in $(seq 100); do grep -q '^listening on ' "$work/emulator.log" && break; sleep 0.05; done
 port=$(sed -n 's/^listening on .*:\([0-9]*\)$/\1/p' "$work/emulator.log")
@@ -61,7 +69,13 @@ go
 DROP DATABASE bench_template
 go
 SQL
-template=$drive_c/template/mirvox.dat
+if [ "$template_folder" = unreadable ]; then
+    mv "$drive_c/template/mirvox.dat" "$drive_c/unreadable/mirvox.dat"
+    echo "The template lies where the server may not open it: the installer stages it."
+else
+    echo "The template lies where the server reads it."
+fi
+template=$drive_c/$template_folder/mirvox.dat
 
 reset_server() {
     sql sa "$password" <<'SQL' || true
@@ -107,7 +121,7 @@ SQL
 
 installer_run() {
     KORVENA_SA_PASSWORD=$password wine build/windows/src/dbinstall.exe --unattended \
-        --server "127.0.0.1,$port" --template 'C:\template\mirvox.dat' --data-path 'C:\data' \
+        --server "127.0.0.1,$port" --template "C:\\$template_folder\\mirvox.dat" --data-path 'C:\data' \
         --store-mode branch --result-json 'C:\result.json' >"$work/installer.out" 2>&1 ||
         { cat "$work/installer.out" >&2; return 1; }
 }
@@ -130,7 +144,7 @@ cp_run() {
     rm -f "$drive_c/zq.tmp"
 }
 wine_copy_run() {
-    wine cmd /c copy /y 'C:\template\mirvox.dat' 'C:\zq.tmp' >/dev/null 2>&1
+    wine cmd /c copy /y "C:\\$template_folder\\mirvox.dat" 'C:\zq.tmp' >/dev/null 2>&1
     rm -f "$drive_c/zq.tmp"
 }
 
@@ -181,7 +195,7 @@ echo "Where the difference goes:"
 report "wine process start" "${wine_start_times[@]}"
 report "staging copy, cp" "${cp_times[@]}"
 report "staging copy, wine" "${wine_copy_times[@]}"
-echo "The installer's phases (staging copy in preflight):"
+echo "The installer's phases (the template's check, and its staging copy when needed, in preflight):"
 for name in connect preflight old_database create_database restore login store_mode completion; do
     # shellcheck disable=SC2086  # the times are one word each
     report "  $name" ${phase_times[$name]}

@@ -32,6 +32,10 @@ struct InstallRun {
     ServerListening listening;  // how the tills will reach the server
     bool listening_learnt = false;
     std::vector<DatabaseFile> old_database_files;  // empty when no old database exists
+    // No one writes the operator's template from the server's first look at
+    // it to the end of the run, nor the staged copy when there is one.
+    std::unique_ptr<platform::HeldFile> held_template;
+    std::wstring restore_source;  // the file the server restores: the template where it lies, or the staged copy
     bool template_staged = false;
     std::unique_ptr<platform::HeldFile> staged_copy;  // no one writes it from the copy to the end of the restore
     std::optional<ServerVersion> template_written_by;  // nullopt when the backup does not say

@@ -62,18 +62,20 @@ Outcome failed()
     return {false, system_message(GetLastError())};
 }
 
-std::wstring full_path(const std::wstring& path)
+}  // namespace
+
+std::wstring absolute_path(const std::wstring& path)
 {
     const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (size == 0)
         return path;
     std::wstring full(size, L'\0');
     const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    full.resize(length < size ? length : 0);
+    if (length == 0 || length >= size)
+        return path;
+    full.resize(length);
     return full;
 }
-
-}  // namespace
 
 bool file_exists(const std::wstring& path)
 {
@@ -192,9 +194,25 @@ HeldFile::~HeldFile()
     CloseHandle(handle_);
 }
 
+std::optional<uint64_t> HeldFile::size() const
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle_, &size))
+        return std::nullopt;
+    return static_cast<uint64_t>(size.QuadPart);
+}
+
+std::optional<uint64_t> free_disk_bytes(const std::wstring& folder)
+{
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr))
+        return std::nullopt;
+    return available.QuadPart;
+}
+
 bool same_path(const std::wstring& a, const std::wstring& b)
 {
-    return same_text_ignoring_case(full_path(a), full_path(b));
+    return same_text_ignoring_case(absolute_path(a), absolute_path(b));
 }
 
 }  // namespace platform

@@ -38,6 +38,8 @@ public:
     // The hold, or null with the system's reason in `failure`.
     static std::unique_ptr<HeldFile> hold(const std::wstring& path, std::wstring& failure);
     ~HeldFile();
+    // The file's size in bytes; nullopt when the system cannot tell.
+    std::optional<uint64_t> size() const;
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
 
@@ -45,6 +47,14 @@ private:
     explicit HeldFile(void* handle) : handle_(handle) {}
     void* handle_;
 };
+
+// The path made absolute (relative to the working directory), as another
+// process given it would find the same file; the path itself when it cannot be.
+std::wstring absolute_path(const std::wstring& path);
+
+// The bytes this account may still write on the volume that holds `folder`
+// (a drive's root such as c:\); nullopt when the system cannot tell.
+std::optional<uint64_t> free_disk_bytes(const std::wstring& folder);
 
 // True when both paths name the same place once made absolute (relative to
 // the working directory) and compared without regard to letter case.

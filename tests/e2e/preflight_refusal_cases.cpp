@@ -89,9 +89,10 @@ const std::vector<RefusalCase>& preflight_refusal_cases() {
                     },
                     true,
                     [](RefusalTest& test) {
-                        return "数据库服务器不能读取模板数据库文件“" + test.windows_path("template/notes.dat") +
-                               "”：The media family on device 'c:\\zq.tmp' is incorrectly formed. SQL Server cannot "
-                               "process this media family. RESTORE HEADERONLY is terminating abnormally.";
+                        const std::string file = test.windows_path("template/notes.dat");
+                        return "数据库服务器不能读取模板数据库文件“" + file + "”：The media family on device '" + file +
+                               "' is incorrectly formed. SQL Server cannot process this media family. RESTORE "
+                               "HEADERONLY is terminating abnormally.";
                     }},
         RefusalCase{"TemplateFromANewerServer", {},
                     [](RefusalTest& test) { return template_written_by(test, {16, 0, 1000}, 957); }, true,
@@ -160,7 +161,7 @@ const std::vector<RefusalCase>& preflight_refusal_cases() {
 
 std::string refused_run_output(const RefusalCase& refusal, const std::string& problem) {
     std::string lines = "开始安装系统数据库...\n正在连接数据库服务器...\n连接数据库成功\n检查安装条件...\n";
-    if (refusal.staged) lines += "安装系统信息...\n";
+    if (refusal.template_checked) lines += "安装系统信息...\n";
     return lines + "安装前检查未通过：" + problem + "\n";
 }
 

@@ -28,7 +28,7 @@ struct RefusalCase {
     // installer's options besides the usual ones.
     std::function<ServerSetup(RefusalTest&)> setup;
     std::function<std::vector<std::string>(RefusalTest&)> arrange;
-    bool staged;  // refused after the template was staged
+    bool template_checked;  // refused once the template's check began (its log line shown)
     std::function<std::string(RefusalTest&)> problem;
 
     friend void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }

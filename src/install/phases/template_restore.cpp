@@ -1,4 +1,4 @@
-// Phase 9: the staged template restored over the new database.
+// Phase 9: the template restored over the new database, from where the pre-flight read it.
 #include "install/install_run.h"
 #include "install/phases/phases.h"
 
@@ -15,7 +15,7 @@ PhaseEnd restore_template(InstallRun& run)
     {
         const ServerProgress progress(run.context.sqlca, run.context.form);
         run.context.sqlca.execute_immediate(statements::restore_database(run.context.settings.is_dbname,
-                                                                         run.staging_path, run.context.form.data_path()));
+                                                                         run.restore_source, run.context.form.data_path()));
     }
     if (run.context.sqlca.status_code() != platform::Transaction::success)
         return InstallOutcome::statement_failed;

@@ -1,23 +1,22 @@
 // The pre-flight: after connecting and before the old database is even
 // looked for, everything that can be known about the install is asked of
-// the server, first what needs no staged template (so that bad news comes
-// in seconds), then what the staged template holds. Nothing on the server
-// changes here; the first problem ends the run with a refusal.
+// the server, first what needs no template (so that bad news comes in
+// seconds), then what the template holds, read where it lies or staged.
+// Nothing on the server changes here; the first problem ends the run with a
+// refusal.
 #include "install/install_run.h"
 #include "install/phases/phases.h"
 #include "install/preflight/login_checks.h"
 #include "install/preflight/refusal.h"
 #include "install/preflight/release_rules.h"
-#include "install/preflight/staging.h"
 #include "install/preflight/template_fit.h"
+#include "install/preflight/template_source.h"
 #include "install/preparation/route_for_tills.h"
 #include "install/recovery/change_record.h"
 #include "install/recovery/run_record.h"
-#include "install/run_interruption.h"
 
 #include "app/install_settings.h"
 #include "platform/character_class.h"
-#include "platform/files.h"
 #include "platform/machine.h"
 #include "platform/odbc/transaction.h"
 #include "install/preflight/preflight_rules.h"
@@ -44,7 +43,7 @@ public:
     {
         for (auto check : {&Preflight::administrator_rights, &Preflight::same_machine, &Preflight::route_for_tills,
                            &Preflight::data_folder,
-                           &Preflight::new_files_free, &Preflight::application_login, &Preflight::staged_template,
+                           &Preflight::new_files_free, &Preflight::application_login, &Preflight::template_source,
                            &Preflight::template_backup, &Preflight::template_files, &Preflight::edition_size_limit,
                            &Preflight::disk_room, &Preflight::run_record}) {
             if (std::optional<Refusal> refusal = (this->*check)())
@@ -66,9 +65,9 @@ private:
                        L"请用系统管理员（sysadmin）的登录名安装。"};
     }
 
-    // The staging file is read by the server from its own disk, and the data
-    // path names a folder there: both only mean what they say when the
-    // server runs on this computer.
+    // The template (or its staged copy) is read by the server from its own
+    // disk, and the data path names a folder there: both only mean what they
+    // say when the server runs on this computer.
     std::optional<Refusal> same_machine()
     {
         QueryResult identity;
@@ -135,32 +134,12 @@ private:
         return std::nullopt;
     }
 
-    std::optional<Refusal> staged_template()
-    {
-        const std::wstring& template_file = run_.context.form.template_file();
-        if (platform::same_path(template_file, run_.staging_path))
-            return Refusal{L"模板数据库文件不能是“" + run_.staging_path + L"”：安装程序用这个文件暂存模板。",
-                           L"请把模板数据库文件放到别的位置，再选择它。"};
-        run_.log.LogPhase(L"安装系统信息...");
-        if (std::optional<std::wstring> failure = stage_template(run_)) {
-            if (stop_requested())
-                return Refusal{L"安装已按要求停止。", L"需要时可以再运行本程序。"};
-            return Refusal{L"不能写文件到磁盘。不能把“" + template_file + L"”复制到“" + run_.staging_path + L"”：" +
-                               *failure,
-                           L"请确认模板数据库文件可以读取，并且 C 盘有足够的空间。"};
-        }
-        return std::nullopt;
-    }
+    // Read where it lies when the server can open it there, else staged first.
+    std::optional<Refusal> template_source() { return find_template_source(run_, template_header_); }
 
     std::optional<Refusal> template_backup()
     {
-        QueryResult header;
-        sqlca_.select_rows(statements::backup_header_query(run_.staging_path), {}, header);
-        if (sqlca_.status_code() == Transaction::failure)
-            return Refusal{L"数据库服务器不能读取模板数据库文件“" + run_.context.form.template_file() + L"”：" +
-                               sqlca_.error_text(),
-                           L"请确认选择的是完好的模板数据库备份文件。"};
-        const std::optional<BackupSet> set = first_backup_set(header);
+        const std::optional<BackupSet> set = first_backup_set(template_header_);
         if (set)
             run_.template_written_by = set->written_by;
         if (!set || set->backup_type != 1)
@@ -174,7 +153,7 @@ private:
     std::optional<Refusal> template_files()
     {
         QueryResult file_list;
-        sqlca_.select_rows(statements::backup_file_list_query(run_.staging_path), {}, file_list);
+        sqlca_.select_rows(statements::backup_file_list_query(run_.restore_source), {}, file_list);
         if (sqlca_.status_code() == Transaction::failure)
             return unanswered(sqlca_);
         run_.template_files = backup_files(file_list);
@@ -242,6 +221,7 @@ private:
     Transaction& sqlca_;
     const std::wstring& database_;
     const std::wstring data_path_;
+    QueryResult template_header_;
 };
 
 }  // namespace

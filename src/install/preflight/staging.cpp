@@ -20,9 +20,13 @@ void remove_file_at(const std::wstring& path)
 
 }  // namespace
 
-std::optional<std::wstring> stage_template(InstallRun& run)
+void remove_leftover_staging_file(const InstallRun& run)
 {
     remove_file_at(run.staging_path);
+}
+
+std::optional<std::wstring> stage_template(InstallRun& run)
+{
     // From here on every end removes the staging path, a half-written copy too.
     run.template_staged = true;
     InstallForm& form = run.context.form;

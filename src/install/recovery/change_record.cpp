@@ -22,7 +22,7 @@ bool record_changes(InstallRun& run)
         return false;
     }
     const RunRecord record{run.context.form.server_name(), run.context.settings.is_dbname, run.server_version,
-                           run.old_database_files, run.changes};
+                           run.old_database_files, run.changes, run.restore_source, run.template_staged};
     const platform::Outcome written = write_run_record(record);
     if (!written.succeeded) {
         run.failure_cause = FailureCause{0, L"不能写入安装记录 " + run_record_file() + L"：" + written.system_message};

@@ -45,7 +45,9 @@ PhaseEnd recover_interrupted_run(InstallRun& run)
     run.record_kept = true;
     run.log.LogPhase(L"上次的安装没有完成，正在恢复安装前的状态...");
     if (run.context.journal)
-        run.context.journal->note(L"an interrupted run's record was found: " + run_record_file());
+        run.context.journal->note(L"an interrupted run's record was found: " + run_record_file() +
+                                  (record->template_staged ? L"; it had staged the template to " + record->restore_source
+                                                           : L""));
     run.server_version = record->server_version;
     run.old_database_files = record->old_database_files;
     run.changes = record->changes;

@@ -133,6 +133,8 @@ std::string record_text(const RunRecord& record)
     out.line({L"server", record.server});
     out.line({L"database", record.database});
     out.line({L"server_version", version_text(record.server_version)});
+    if (!record.restore_source.empty())
+        out.line({L"template", record.template_staged ? L"staged" : L"in_place", record.restore_source});
     for (const DatabaseFile& file : record.old_database_files)
         out.line({L"old_file", file.logical_name, file.physical_name, std::to_wstring(file.size_bytes),
                   file.log ? L"log" : L"data"});
@@ -173,6 +175,9 @@ std::optional<RunRecord> parse_record(const std::string& text)
                 return std::nullopt;
             record.server_version = *version;
             has_version = true;
+        } else if (key == L"template" && count == 3 && (fields[1] == L"staged" || fields[1] == L"in_place")) {
+            record.template_staged = fields[1] == L"staged";
+            record.restore_source = fields[2];
         } else if (key == L"old_file" && count == 5)
             record.old_database_files.push_back({fields[1], fields[2], std::wcstoll(fields[3].c_str(), nullptr, 10),
                                                  fields[4] == L"log"});

@@ -24,6 +24,8 @@ struct RunRecord {
     ServerVersion server_version;
     std::vector<DatabaseFile> old_database_files;
     ServerChanges changes;
+    std::wstring restore_source;  // the file the restore reads
+    bool template_staged = false;  // restore_source is the run's own copy, not the operator's file
 };
 
 // The record as UTF-8 text of tab-separated lines, and back; nullopt for a

@@ -164,10 +164,10 @@ std::wstring create_database(const std::wstring& database, const std::wstring& d
            double_single_quotes(new_log_file(database, data_path)) + L"' , SIZE = 12, FILEGROWTH = 30%)";
 }
 
-std::wstring restore_database(const std::wstring& database, const std::wstring& staging_path,
+std::wstring restore_database(const std::wstring& database, const std::wstring& device,
                               const std::wstring& data_path)
 {
-    return L"RESTORE DATABASE " + database + L" FROM  DISK = N'" + double_single_quotes(staging_path) +
+    return L"RESTORE DATABASE " + database + L" FROM  DISK = N'" + double_single_quotes(device) +
            L"' WITH  FILE = 1,  NOUNLOAD ,  STATS = 10,  RECOVERY ,  REPLACE " + L",MOVE 'mirvox_log' TO N'" +
            double_single_quotes(new_log_file(database, data_path)) + L"'" + L",MOVE 'mirvox_data' TO N'" +
            double_single_quotes(new_data_file(database, data_path)) + L"'";

@@ -74,7 +74,7 @@ std::wstring keep_others_out(const std::wstring& database);
 std::wstring set_user_access(const std::wstring& database, const std::wstring& access);
 std::wstring drop_login(const std::wstring& login);
 std::wstring create_database(const std::wstring& database, const std::wstring& data_path);
-std::wstring restore_database(const std::wstring& database, const std::wstring& staging_path,
+std::wstring restore_database(const std::wstring& database, const std::wstring& device,
                               const std::wstring& data_path);
 // The old database put back from its safety backup onto its own files.
 std::wstring restore_safety_backup(const std::wstring& database, const std::wstring& device,

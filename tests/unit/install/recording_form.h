@@ -5,6 +5,7 @@
 #include "install/install_form.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 #include <string>
 
@@ -25,6 +26,7 @@ public:
     bool install_enabled = true;
     platform::MousePointer pointer = platform::MousePointer::arrow;
     std::vector<int> progress;  // every percentage shown, in order
+    std::function<void()> on_progress;  // run after each percentage is recorded, while the work goes on
     int reinstall_confirmations = 0;
     std::deque<std::wstring> confirm_answers;  // "0" (cancelled) once they run out
     std::vector<std::wstring> server_change_questions;
@@ -42,7 +44,12 @@ public:
     void append_to_log(const std::wstring& text) override { log += text; }
     void set_install_enabled(bool enabled) override { install_enabled = enabled; }
     void set_pointer(platform::MousePointer shown) override { pointer = shown; }
-    void show_progress(int percent) override { progress.push_back(percent); }
+    void show_progress(int percent) override
+    {
+        progress.push_back(percent);
+        if (on_progress)
+            on_progress();
+    }
     std::wstring confirm_reinstall() override;
     bool consent_to_server_change(const std::wstring& explanation) override
     {

@@ -15,7 +15,7 @@ using namespace install;
 
 RunRecord record_with_login(const LoginRecord& login)
 {
-    RunRecord record{L"SHOP01", L"mirvox", {15, 0, 2000}, {}, {}};
+    RunRecord record{L"SHOP01", L"mirvox", {15, 0, 2000}, {}, {}, L"C:\\zq.tmp", true};
     record.changes.old_database_drop_sent = true;
     record.changes.dropped_logins = {login};
     return record;
@@ -62,6 +62,7 @@ RunRecord interrupted_after_the_drop()
         {L"mirvox", L"mirvox", L"us_english", L"0A1B", L"0200FF", {}, false, false, false},
         {L"back\\slash\r", L"master", L"简体中文", L"0C", L"0200AA", {L"sysadmin"}, true, false, false}};
     record.changes.database_create_sent = true;
+    record.restore_source = L"E:\\模板\\mirvox.dat";
     return record;
 }
 
@@ -84,6 +85,8 @@ TEST(RunRecord, ComesBackAsItWasWritten)
     EXPECT_EQ(read->changes.dropped_logins, written.changes.dropped_logins);
     EXPECT_TRUE(read->changes.database_create_sent);
     EXPECT_FALSE(read->changes.login_create_sent);
+    EXPECT_EQ(read->restore_source, written.restore_source);
+    EXPECT_FALSE(read->template_staged);
     EXPECT_EQ(install::record_text(*read), install::record_text(written));
 }
 
