@@ -143,4 +143,18 @@ std::unique_ptr<CatalogClient> connect_as_sa(int port, const std::string& passwo
     return std::move(std::get<std::unique_ptr<CatalogClient>>(connected));
 }
 
+std::vector<Row> rows_as(int port, const std::string& login, const std::string& password, const std::string& sql) {
+    auto connection = CatalogClient::connect(port, login, password);
+    if (auto* error = std::get_if<SqlError>(&connection)) {
+        ADD_FAILURE() << login << " cannot log in: " << error->text;
+        return {};
+    }
+    auto result = std::get<std::unique_ptr<CatalogClient>>(connection)->query(sql);
+    if (auto* error = std::get_if<SqlError>(&result)) {
+        ADD_FAILURE() << sql << ": " << error->text;
+        return {};
+    }
+    return std::get<std::vector<Row>>(result);
+}
+
 }  // namespace e2e

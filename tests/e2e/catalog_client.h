@@ -38,6 +38,10 @@ private:
 };
 
 // connect() or a failed test: the fixture's usual way in as sa.
+// The rows of one query as `login` at 127.0.0.1:port; none, and a failed
+// test, when the login or the query is refused.
+std::vector<Row> rows_as(int port, const std::string& login, const std::string& password, const std::string& sql);
+
 std::unique_ptr<CatalogClient> connect_as_sa(int port, const std::string& password,
                                              const std::string& host = "127.0.0.1");
 

@@ -45,17 +45,7 @@ protected:
 
     // Rows of a query as `login`, at the port the instance's keys name now.
     std::vector<Row> rows_as(const std::string& login, const std::string& password, const std::string& sql) {
-        auto connection = CatalogClient::connect(instance_->port(), login, password);
-        if (auto* error = std::get_if<SqlError>(&connection)) {
-            ADD_FAILURE() << login << " cannot log in: " << error->text;
-            return {};
-        }
-        auto result = std::get<std::unique_ptr<CatalogClient>>(connection)->query(sql);
-        if (auto* error = std::get_if<SqlError>(&result)) {
-            ADD_FAILURE() << sql << ": " << error->text;
-            return {};
-        }
-        return std::get<std::vector<Row>>(result);
+        return e2e::rows_as(instance_->port(), login, password, sql);
     }
 
     std::string alias(RegistryView view) const {

@@ -13,20 +13,6 @@ namespace {
 
 constexpr char windows_login[] = "STORE01\\Administrator";
 
-std::vector<Row> query(int port, const std::string& login, const std::string& password, const std::string& sql) {
-    auto connection = CatalogClient::connect(port, login, password);
-    if (auto* error = std::get_if<SqlError>(&connection)) {
-        ADD_FAILURE() << login << " could not log in: " << error->text;
-        return {};
-    }
-    auto rows = std::get<std::unique_ptr<CatalogClient>>(connection)->query(sql);
-    if (auto* error = std::get_if<SqlError>(&rows)) {
-        ADD_FAILURE() << sql << ": " << error->text;
-        return {};
-    }
-    return std::get<std::vector<Row>>(rows);
-}
-
 std::string refusal(int port, const std::string& login, const std::string& password) {
     const auto connection = CatalogClient::connect(port, login, password);
     const auto* error = std::get_if<SqlError>(&connection);
@@ -56,7 +42,7 @@ TEST(SqlServerService, StartsTheInstanceItsKeysDescribeAndRestartsIntoMixedMode)
         const int port = instance.port();
         ASSERT_NE(port, 0) << "the dynamic port is written back to TcpDynamicPorts";
         EXPECT_NE(refusal(port, "sa", default_sa_password).find("Login failed for user 'sa'."), std::string::npos);
-        EXPECT_EQ(query(port, windows_login, "Windows checks this password",
+        EXPECT_EQ(rows_as(port, windows_login, "Windows checks this password",
                         "SELECT CONVERT(nvarchar(5), SERVERPROPERTY('IsIntegratedSecurityOnly')), "
                         "CONVERT(nvarchar(128), SERVERPROPERTY('InstanceName'))"),
                   (std::vector<Row>{{"1", "SQLEXPRESS"}}));
@@ -66,7 +52,7 @@ TEST(SqlServerService, StartsTheInstanceItsKeysDescribeAndRestartsIntoMixedMode)
         ASSERT_TRUE(instance.stop()) << instance.log();
         ASSERT_TRUE(instance.start()) << instance.log();
         EXPECT_EQ(instance.port(), port) << "a free dynamic port is used again";
-        EXPECT_EQ(query(port, "sa", default_sa_password,
+        EXPECT_EQ(rows_as(port, "sa", default_sa_password,
                         "SELECT CONVERT(nvarchar(5), SERVERPROPERTY('IsIntegratedSecurityOnly'))"),
                   (std::vector<Row>{{"0"}}));
     }
