@@ -19,7 +19,7 @@ constexpr char login_identity[] =
 // user of its own in the old database.
 TEST_F(InstallTest, AFailureAfterTheDropPutsTheShopsOwnLoginBackExactly) {
     ASSERT_NO_FATAL_FAILURE(start_server({.old_database = true,
-                                          .faults = {"fail:zq.tmp' WITH:3241"},
+                                          .faults = {"fail:mirvox.dat' WITH:3241"},
                                           .script = "ALTER LOGIN mirvox WITH PASSWORD = 'Till-Pw9'\nGO\n"
                                                     "EXEC sp_dropsrvrolemember 'mirvox', 'sysadmin'\nGO\n"
                                                     "USE mirvox\nCREATE USER till FOR LOGIN mirvox\nGO\n"}));

@@ -92,7 +92,7 @@ TEST_F(ResultDocumentTest, AReplacementThenAFailedReinstallRolledBackAndTheDetec
 
     // The reinstall's restore is refused: the database installed above comes
     // back from its own safety backup, and the key still describes it.
-    ASSERT_NO_FATAL_FAILURE(restart_server({.faults = {"fail:zq.tmp' WITH:3241"}}));
+    ASSERT_NO_FATAL_FAILURE(restart_server({.faults = {"fail:mirvox.dat' WITH:3241"}}));
     const ResultDocument failed = install_with_result({"--drop-existing", "--store-mode", "headquarters"}, 1);
     EXPECT_EQ(failed["outcome"], "failed");
     expect_target(failed, "headquarters");

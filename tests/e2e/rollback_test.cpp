@@ -74,7 +74,7 @@ TEST_P(FailedStep, LeavesTheServerAsItWasAndTheNextRunInstalls) {
 // Without a safety backup the old database cannot come back: the operator is
 // told so, and what the run made is taken away all the same.
 TEST_F(InstallTest, WithoutASafetyBackupAFailureAfterTheDropSaysTheOldDatabaseIsLost) {
-    ASSERT_NO_FATAL_FAILURE(start_server({.old_database = true, .faults = {"fail:zq.tmp' WITH:3241"}}));
+    ASSERT_NO_FATAL_FAILURE(start_server({.old_database = true, .faults = {"fail:mirvox.dat' WITH:3241"}}));
 
     const ProgramResult failed = install_unattended({"--drop-existing", "--no-safety-backup"});
 
@@ -95,15 +95,15 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"DropDatabase", true, "fail:Drop DATABASE mirvox:3702", Ending::old_kept},
         FailureCase{"DropLogin", true, "fail:sp_droplogin:15434", Ending::old_restored},
         FailureCase{"CreateDatabase", true, "fail:CREATE DATABASE:5170", Ending::old_restored},
-        FailureCase{"Restore", true, "fail:zq.tmp' WITH:3241", Ending::old_restored},
-        FailureCase{"ConnectionDroppedDuringTheRestore", true, "drop:zq.tmp' WITH", Ending::old_restored},
+        FailureCase{"Restore", true, "fail:mirvox.dat' WITH:3241", Ending::old_restored},
+        FailureCase{"ConnectionDroppedDuringTheRestore", true, "drop:mirvox.dat' WITH", Ending::old_restored},
         FailureCase{"CreateLogin", true, "fail-once:CREATE LOGIN:15025", Ending::old_restored},
         FailureCase{"GrantSysadmin", true, "fail-once:sp_addsrvrolemember:15247", Ending::old_restored},
         FailureCase{"SetDefaultDatabase", true, "fail:sp_defaultdb:15010", Ending::old_restored},
         FailureCase{"UseDatabase", true, "fail:use mirvox:911", Ending::old_restored},
         FailureCase{"DeleteStoreMode", true, "fail:Delete from t_sys_system:229", Ending::old_restored},
         FailureCase{"InsertStoreMode", true, "fail:insert into t_sys_system:2627", Ending::old_restored},
-        FailureCase{"FreshRestore", false, "fail:zq.tmp' WITH:3241", Ending::undone},
+        FailureCase{"FreshRestore", false, "fail:mirvox.dat' WITH:3241", Ending::undone},
         FailureCase{"FreshInsertStoreMode", false, "fail:insert into t_sys_system:2627", Ending::undone}),
     [](const auto& info) { return std::string(info.param.name); });
 

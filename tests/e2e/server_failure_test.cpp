@@ -36,14 +36,15 @@ protected:
 };
 
 TEST_F(ServerFailure, RestoreFailingAfterTheDropPutsTheOldDatabaseBack) {
-    ASSERT_NO_FATAL_FAILURE(start_server({.old_database = true, .faults = {"fail:zq.tmp' WITH:3241"}}));
+    ASSERT_NO_FATAL_FAILURE(start_server({.old_database = true, .faults = {"fail:mirvox.dat' WITH:3241"}}));
 
     const DriverRun run = install_through_the_window(true);
 
     ASSERT_EQ(run.exit_code, 0) << run.output;
     const std::string backup = only_safety_backup();
-    const std::string error = "The media family on device 'c:\\zq.tmp' is incorrectly formed. SQL Server cannot "
-                              "process this media family. RESTORE DATABASE is terminating abnormally.";
+    const std::string error = "The media family on device '" + windows_path("template/mirvox.dat") +
+                              "' is incorrectly formed. SQL Server cannot process this media family. RESTORE "
+                              "DATABASE is terminating abnormally.";
     const std::string failure = "装载系统模板数据库...    安装失败:" + error;
     EXPECT_EQ(observed(run, "message"),
               (Messages{{"警告", "安装新数据库失败。\r\n原数据库已从安全备份恢复，数据库服务器回到了安装前的状态。"
