@@ -19,7 +19,12 @@ if [ "${1:-}" = --unreadable ]; then
 fi
 rounds=${1:-5}
 
-cmake --preset windows >/dev/null && cmake --build --preset windows --target dbinstall >/dev/null
+source scripts/wine-arch.sh
+korvena_windows_note
+[ "$korvena_windows_preset" = windows ] || korvena_use_64bit_wine "$top/build/wine64-only"
+cmake --preset "$korvena_windows_preset" >/dev/null
+cmake --build --preset "$korvena_windows_preset" --target dbinstall >/dev/null
+installer=build/$korvena_windows_preset/src/dbinstall.exe
 cmake --preset host-release >/dev/null && cmake --build --preset host-release >/dev/null
 
 work=build/benchmark
@@ -120,7 +125,7 @@ SQL
 }
 
 installer_run() {
-    KORVENA_SA_PASSWORD=$password wine build/windows/src/dbinstall.exe --unattended \
+    KORVENA_SA_PASSWORD=$password wine "$installer" --unattended \
         --server "127.0.0.1,$port" --template "C:\\$template_folder\\mirvox.dat" --data-path 'C:\data' \
         --store-mode branch --result-json 'C:\result.json' >"$work/installer.out" 2>&1 ||
         { cat "$work/installer.out" >&2; return 1; }
@@ -134,7 +139,7 @@ for phase in json.load(open(sys.argv[1], encoding="utf-8"))["phases"]: print(pha
 }
 
 wine_start_run() {
-    wine build/windows/src/dbinstall.exe --help >/dev/null 2>&1
+    wine "$installer" --help >/dev/null 2>&1
 }
 
 # The staging copy alone, both ways: the host's cp, and Windows' CopyFileW
