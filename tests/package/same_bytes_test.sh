@@ -20,7 +20,7 @@ expect_files "$unpacked" \
     BUILD-INFO.txt SHA256SUMS dbinstall.com dbinstall.exe dbinstall.ini \
     deploy/ansible/group_vars/stores/vault.yml.example deploy/ansible/install-korvena-database.yml \
     deploy/ansible/inventory.example.yml deploy/dbinstall-result.schema.json deploy/intune/README.md \
-    deploy/intune/install.cmd operator-guide-zh-CN.html
+    deploy/intune/install.cmd deploy/summarize-checks.py operator-guide-zh-CN.html
 expect_sums_hold "$unpacked"
 expect_build_info "$unpacked" "Built from commit $(git -C "$top" rev-parse HEAD)" "Not signed:"
 if osslsigncode verify -in "$unpacked/dbinstall.exe" >/dev/null 2>&1; then
