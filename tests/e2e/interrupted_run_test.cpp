@@ -40,6 +40,17 @@ protected:
         }
     }
 
+    // An install replacing the old database, whose template restore the
+    // server holds for `delay_ms`, started and caught inside that restore.
+    void start_held_in_the_restore(const std::string& name, int delay_ms, std::unique_ptr<ChildProcess>& program) {
+        ASSERT_NO_FATAL_FAILURE(start_server(
+            {.old_database = true,
+             .faults = {std::string("delay:") + template_restore + ":" + std::to_string(delay_ms)}}));
+        program = start_unattended(name, {"--drop-existing"});
+        ASSERT_NO_FATAL_FAILURE(wait_for_line(name, "开始创建新数据库..."));
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+    }
+
     // The exit status, once the program has ended.
     int exit_status_of(ChildProcess& program) {
         const std::optional<int> status = program.wait_for(std::chrono::seconds(120));
@@ -49,12 +60,8 @@ protected:
 };
 
 TEST_F(InterruptedRun, KilledDuringTheRestoreTheNextRunPutsTheOldDatabaseBackThenInstalls) {
-    ASSERT_NO_FATAL_FAILURE(
-        start_server({.old_database = true, .faults = {std::string("delay:") + template_restore + ":6000"}}));
-
-    auto killed = start_unattended("killed", {"--drop-existing"});
-    ASSERT_NO_FATAL_FAILURE(wait_for_line("killed", "开始创建新数据库..."));
-    std::this_thread::sleep_for(std::chrono::seconds(2));
+    std::unique_ptr<ChildProcess> killed;
+    ASSERT_NO_FATAL_FAILURE(start_held_in_the_restore("killed", 6000, killed));
     wine_.kill_program("dbinstall.com");
     exit_status_of(*killed);
     ASSERT_TRUE(std::filesystem::exists(run_record_file())) << read_file(output_of("killed"));
@@ -143,12 +150,8 @@ TEST_F(InterruptedRun, ASessionInTheNewDatabaseDoesNotStopTheRollback) {
 // SQL Server's service restarts in the middle of the restore and recovers
 // its databases for 20 s before it lets anyone in: the rollback waits for it.
 TEST_F(InterruptedRun, TheServiceRestartingDuringTheRestoreIsWaitedForAndTheOldDatabaseComesBack) {
-    ASSERT_NO_FATAL_FAILURE(
-        start_server({.old_database = true, .faults = {std::string("delay:") + template_restore + ":30000"}}));
-
-    auto run = start_unattended("run", {"--drop-existing"});
-    ASSERT_NO_FATAL_FAILURE(wait_for_line("run", "开始创建新数据库..."));
-    std::this_thread::sleep_for(std::chrono::seconds(2));
+    std::unique_ptr<ChildProcess> run;
+    ASSERT_NO_FATAL_FAILURE(start_held_in_the_restore("run", 30000, run));
     ASSERT_NO_FATAL_FAILURE(restart_server({.arguments = {"--startup-delay", "20"}, .same_port = true}));
 
     EXPECT_EQ(exit_status_of(*run), 1) << read_file(output_of("run"));
