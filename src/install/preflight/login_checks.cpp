@@ -114,14 +114,23 @@ private:
                        L"请用另一个系统管理员（sysadmin）的登录名（例如 sa）安装。"};
     }
 
+    // The databases but the old one that the query names for the login;
+    // false when the server did not answer.
+    bool other_databases(const std::wstring& query, std::vector<std::wstring>& databases)
+    {
+        if (!find_names(sqlca_, query, login_, databases))
+            return false;
+        std::erase_if(databases, [&](const std::wstring& name) { return same_text_ignoring_case(name, database_); });
+        return true;
+    }
+
     // Its sessions in the old database are the in-use check's, after the
     // check code; anywhere else they would make the drop fail.
     std::optional<Refusal> not_connected(const LoginRecord&)
     {
         std::vector<std::wstring> databases;
-        if (!find_names(sqlca_, statements::login_sessions_query, login_, databases))
+        if (!other_databases(statements::login_sessions_query, databases))
             return unanswered(sqlca_);
-        std::erase_if(databases, [&](const std::wstring& name) { return same_text_ignoring_case(name, database_); });
         if (databases.empty())
             return std::nullopt;
         return Refusal{L"登录名“" + login_ + L"”正连接着数据库服务器（数据库 " + listed(databases) +
@@ -133,9 +142,8 @@ private:
     std::optional<Refusal> owns_no_database(const LoginRecord&)
     {
         std::vector<std::wstring> databases;
-        if (!find_names(sqlca_, statements::login_databases_query, login_, databases))
+        if (!other_databases(statements::login_databases_query, databases))
             return unanswered(sqlca_);
-        std::erase_if(databases, [&](const std::wstring& name) { return same_text_ignoring_case(name, database_); });
         if (databases.empty())
             return std::nullopt;
         return Refusal{L"登录名“" + login_ + L"”是数据库 " + listed(databases) + L" 的所有者，安装不能删除它。",
